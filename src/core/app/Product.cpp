@@ -1,0 +1,3 @@
+#include "app/Product.h"
+
+std::string g_helpUrl = TORVANE_HELP_URL;
