@@ -1,0 +1,7 @@
+#include "main/CTorvaneDlg.h"
+
+// Options dialog; the options module fills this in.
+
+void CTorvaneDlg::OnMenuOptions()
+{
+}

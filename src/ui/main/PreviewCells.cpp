@@ -1,0 +1,3 @@
+#include "main/PreviewCells.h"
+
+std::vector<QWidget*> g_previewCells;
