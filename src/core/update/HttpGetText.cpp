@@ -2,7 +2,9 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 
 namespace {
@@ -13,6 +15,41 @@ constexpr long kMaxRedirects = 5;
 // Bound on the whole transfer, as a multiple of the idle time-out: a slow but
 // steady trickle must not keep the check alive for ever.
 constexpr int kTransferBoundFactor = 6;
+
+// Transfers in flight, so that the end of the process can wait for them.
+struct TransferRegistry
+{
+    std::mutex mutex;
+    std::condition_variable idle;
+    int running = 0;
+    std::atomic<bool> aborting{false};
+};
+
+// Never destroyed: a detached worker may still leave a transfer while the
+// process runs its exit handlers.
+TransferRegistry& Registry()
+{
+    static auto* registry = new TransferRegistry;
+    return *registry;
+}
+
+class RunningTransfer
+{
+  public:
+    RunningTransfer()
+    {
+        std::lock_guard<std::mutex> lock(Registry().mutex);
+        ++Registry().running;
+    }
+    ~RunningTransfer()
+    {
+        std::lock_guard<std::mutex> lock(Registry().mutex);
+        --Registry().running;
+        Registry().idle.notify_all();
+    }
+    RunningTransfer(const RunningTransfer&) = delete;
+    RunningTransfer& operator=(const RunningTransfer&) = delete;
+};
 
 struct Transfer
 {
@@ -61,6 +98,8 @@ size_t OnBody(char* data, size_t size, size_t count, void* user)
 // Called about once a second even while nothing arrives; ends a stalled transfer.
 int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
+    if (Registry().aborting)
+        return 1;
     auto* transfer = static_cast<Transfer*>(user);
     const auto idle =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - transfer->lastDataAt);
@@ -99,6 +138,9 @@ void InitCurlOnce()
 int HttpGetText(const std::string& url, std::string& text, int timeoutSeconds)
 {
     text.clear();
+    const RunningTransfer running;
+    if (Registry().aborting)
+        return kHttpGetFailure;
     InitCurlOnce();
     CURL* curl = curl_easy_init();
     if (!curl)
@@ -145,4 +187,13 @@ int HttpGetText(const std::string& url, std::string& text, int timeoutSeconds)
         return static_cast<int>(status);
     text = SplitIntoLines(transfer.body);
     return 0;
+}
+
+bool AbortHttpTransfers(int waitMs)
+{
+    TransferRegistry& registry = Registry();
+    registry.aborting = true;
+    std::unique_lock<std::mutex> lock(registry.mutex);
+    return registry.idle.wait_for(lock, std::chrono::milliseconds(waitMs),
+                                  [&] { return registry.running == 0; });
 }

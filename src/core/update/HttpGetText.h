@@ -15,3 +15,8 @@ inline constexpr long kHttpMaxBodyBytes = 1024L * 1024L;
 // empty; kHttpGetFailure otherwise. The transfer ends when no data arrives for
 // timeoutSeconds.
 int HttpGetText(const std::string& url, std::string& text, int timeoutSeconds);
+
+// For the end of the process: makes running transfers fail within about a second
+// and every later one at once, then waits up to waitMs for the running ones to
+// return. True when none is left. There is no way back.
+bool AbortHttpTransfers(int waitMs);

@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
+#include <thread>
+
 namespace {
 
 using Response = LoopbackHttpServer::Response;
@@ -44,6 +46,8 @@ class TestHttpGetText : public QObject
     void redirectsStayOnTheWeb_data();
     void redirectsStayOnTheWeb();
     void proxyIsTakenFromTheEnvironment();
+    // Leaves every later transfer failing: keep it the last test.
+    void abortEndsRunningAndLaterTransfers();
 };
 
 void TestHttpGetText::initTestCase()
@@ -232,6 +236,36 @@ void TestHttpGetText::proxyIsTakenFromTheEnvironment()
     QCOMPARE(text, std::string("<via-proxy/>\n"));
     QCOMPARE(proxy.requests().size(), size_t(1));
     QCOMPARE(proxy.requests()[0].target, target);
+}
+
+void TestHttpGetText::abortEndsRunningAndLaterTransfers()
+{
+    LoopbackHttpServer server;
+    Response silent;
+    silent.neverAnswer = true;
+    server.setResponse("/silent", silent);
+    server.setResponse("/ok", Answer(200, "<x/>"));
+
+    // A time-out far longer than the test may take: only the abort can end it.
+    int result = 0;
+    std::thread worker([&] {
+        std::string text;
+        result = HttpGetText(server.url("/silent"), text, 60);
+    });
+    QTRY_COMPARE(server.requests().size(), size_t(1));
+
+    QElapsedTimer clock;
+    clock.start();
+    const bool allEnded = AbortHttpTransfers(5000);
+    const qint64 waitedMs = clock.elapsed();
+    worker.join();
+    QVERIFY(allEnded);
+    QVERIFY2(waitedMs < 3000, qPrintable(QString::number(waitedMs)));
+    QCOMPARE(result, kHttpGetFailure);
+
+    std::string text;
+    QCOMPARE(HttpGetText(server.url("/ok"), text, 1), kHttpGetFailure);
+    QCOMPARE(server.connectionCount(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestHttpGetText)
