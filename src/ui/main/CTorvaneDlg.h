@@ -1,6 +1,8 @@
 #pragma once
 
 #include "main/CAnchorLayout.h"
+#include "recording/CVideoDb.h"
+#include "recording/Recycler.h"
 
 #include <QBasicTimer>
 #include <QMainWindow>
@@ -114,6 +116,8 @@ public:
     QPointer<QThread> m_captureThread;
     int m_runEnded = 1;
     std::string m_recordFolder;
+    CVideoDb m_recordingsIndex;
+    CRecycler m_recycler{m_recordingsIndex}; // at most one recycling worker
 
 protected:
     void closeEvent(QCloseEvent* event) override;
