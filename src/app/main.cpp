@@ -24,24 +24,31 @@ int main(int argc, char* argv[])
     // the geometry is stored and a running recording is finished; SIGUSR1 asks
     // for a snapshot like the menu item.
     SignalRelay signalRelay;
-
-    ApplySkin();
-
-    CTorvaneDlg dialog;
-    QObject::connect(&signalRelay, &SignalRelay::signalReceived, &dialog, [&dialog](int signalNumber) {
+    bool quitRequested = false;
+    QObject::connect(&signalRelay, &SignalRelay::signalReceived, &app, [&quitRequested](int signalNumber) {
         if (signalNumber == SIGUSR1) {
-            dialog.OnMenuSnapshot();
+            g_captureState = kCaptureSnapshotRequested;
             return;
         }
-        // Modal dialogs (device choice, about box) go first, as if cancelled.
+        quitRequested = true;
+        // Modal windows (device choice, about box, a message) go first, as if cancelled.
         while (QWidget* modal = QApplication::activeModalWidget()) {
-            if (modal == &dialog || !modal->close()) {
+            if (modal == g_mainDlg || !modal->close()) {
                 break;
             }
         }
-        dialog.close();
+        if (g_mainDlg) {
+            g_mainDlg->close();
+        }
         QCoreApplication::quit();
     });
+
+    ApplySkin(g_programDir);
+    if (quitRequested) {
+        return 0;
+    }
+
+    CTorvaneDlg dialog;
     dialog.OnInitDialog();
     dialog.show();
     return app.exec();

@@ -1,7 +1,5 @@
 #include "main/Skin.h"
 
-#include "app/ProgramPaths.h"
-
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
@@ -24,10 +22,10 @@ bool LoadSkinStyleSheet(const QString& path, QString* styleSheet)
     return true;
 }
 
-bool ApplySkin()
+bool ApplySkin(const std::string& programDir)
 {
     QString styleSheet;
-    if (!LoadSkinStyleSheet(QString::fromStdString(GetProgramDir() + "skin.qss"), &styleSheet)) {
+    if (!LoadSkinStyleSheet(QString::fromStdString(programDir + "skin.qss"), &styleSheet)) {
         QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(),
                         QString::fromUtf8(kSkinFailureMessage), QMessageBox::Ok);
         box.exec();
