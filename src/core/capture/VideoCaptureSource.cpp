@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <mutex>
 
 namespace {
 
@@ -17,8 +16,9 @@ constexpr const char* kV4l2SelectTimeout = "1";
 
 void EnsureV4l2SelectTimeout()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { setenv("OPENCV_VIDEOIO_V4L_SELECT_TIMEOUT", kV4l2SelectTimeout, 0); });
+    // Without overwrite a value already there (the user's, or ours from an
+    // earlier open) is left alone and the environment is not rewritten.
+    setenv("OPENCV_VIDEOIO_V4L_SELECT_TIMEOUT", kV4l2SelectTimeout, 0);
 }
 
 VideoCaptureSource::VideoCaptureSource(std::unique_ptr<cv::VideoCapture> capture, Pacing pacing,

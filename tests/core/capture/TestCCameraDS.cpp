@@ -9,7 +9,13 @@
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
 
+#include <QProcess>
+#include <QStandardPaths>
+
 #include <linux/videodev2.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -44,6 +50,22 @@ bool WriteStampedVideo(const std::string& path, int frames, double fps, cv::Size
     return true;
 }
 
+// A loopback TCP port that nothing listens on right now.
+int FreeLoopbackPort()
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    close(fd);
+    return port;
+}
+
 } // namespace
 
 class TestCCameraDS : public QObject
@@ -64,6 +86,8 @@ private slots:
     void otherSizesAreScaledToTheRequestedOne();
     void fileSourcePlaysInRealTimeAndLoops();
     void missingFileDoesNotOpen();
+    void streamDeliversUntilItEnds();
+    void unreachableStreamDoesNotOpen();
     void stalledSourceTimesOutWithinTheBound();
     void closeDoesNotWaitForAStalledSource();
     void openPastTheLastDeviceFails();
@@ -255,6 +279,66 @@ void TestCCameraDS::missingFileDoesNotOpen()
     QVERIFY(!camera.GrabFrame());
 }
 
+void TestCCameraDS::streamDeliversUntilItEnds()
+{
+    const QString ffmpeg = QStandardPaths::findExecutable("ffmpeg");
+    if (ffmpeg.isEmpty())
+        QSKIP("ffmpeg is not installed");
+    TempDir dir;
+    const std::string clip = dir.file("clip.avi");
+    QVERIFY(WriteStampedVideo(clip, 15, 10.0, cv::Size(320, 240)));
+    const int port = FreeLoopbackPort();
+    QVERIFY(port > 0);
+
+    // ffmpeg serves the clip once, in real time, to the first client.
+    QProcess server;
+    server.start(ffmpeg, {"-nostdin", "-v", "error", "-re", "-i", QString::fromStdString(clip), "-c:v", "mpeg4", "-q:v", "3",
+                          "-f", "mpegts", QString("tcp://127.0.0.1:%1?listen=1").arg(port)});
+    QVERIFY(server.waitForStarted());
+    SetSources("tcp://viewer:pw@127.0.0.1:" + std::to_string(port));
+    char name[260] = "";
+    CCameraDS::DeviceName(0, name, sizeof name);
+    QCOMPARE(QByteArray(name), QByteArray("tcp://127.0.0.1:") + QByteArray::number(port));
+
+    CCameraDS camera;
+    bool opened = false;
+    for (int attempt = 0; attempt < 30 && !opened; ++attempt) {
+        opened = camera.Open(0, 320, 240);
+        if (!opened)
+            QTest::qWait(100); // the server is not listening yet
+    }
+    QVERIFY2(opened, server.readAllStandardError().right(600).constData());
+
+    int64_t previous = -1;
+    int grabbed = 0;
+    const Clock::time_point start = Clock::now();
+    Clock::time_point lastGood = start;
+    while (cv::Mat* frame = camera.GrabFrame()) {
+        lastGood = Clock::now();
+        int64_t number, timeMs;
+        QVERIFY(DecodeFrameStamp(*frame, number, timeMs));
+        QVERIFY(number > previous);
+        previous = number;
+        ++grabbed;
+        QVERIFY(ElapsedMs(start) < 10000.0);
+    }
+    // Once the stream has ended a grab gives up within the bound.
+    QVERIFY2(grabbed >= 5, qPrintable(QString::number(grabbed)));
+    const double noticedAfterMs = std::chrono::duration<double, std::milli>(Clock::now() - lastGood).count();
+    QVERIFY2(noticedAfterMs < 2600.0, qPrintable(QString("%1 ms").arg(noticedAfterMs)));
+    QVERIFY(server.waitForFinished(5000));
+}
+
+void TestCCameraDS::unreachableStreamDoesNotOpen()
+{
+    SetSources("tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort()));
+    CCameraDS camera;
+    const Clock::time_point start = Clock::now();
+    QVERIFY(!camera.Open(0, 320, 240));
+    QVERIFY(ElapsedMs(start) < 6000.0);
+    QVERIFY(!camera.IsOpen());
+}
+
 void TestCCameraDS::stalledSourceTimesOutWithinTheBound()
 {
     SetSources("pattern@30,stall=3");
@@ -311,14 +395,19 @@ void TestCCameraDS::openPastTheLastDeviceFails()
 void TestCCameraDS::v4l2OpenSetsTheSelectTimeout()
 {
     // The node exists only in the fake, so OpenCV fails to open it; what
-    // matters is that the wait limit was put in place first.
-    unsetenv("OPENCV_VIDEOIO_V4L_SELECT_TIMEOUT");
+    // matters is that the wait limit was put in place first, and that a
+    // value of the user's is kept.
     m_v4l2->SetNodes({FakeV4l2Io::CaptureNode("/nonexistent/video0", "USB Camera")});
+    unsetenv("OPENCV_VIDEOIO_V4L_SELECT_TIMEOUT");
     CCameraDS camera;
     QVERIFY(!camera.Open(0, 320, 240));
     const char* timeout = std::getenv("OPENCV_VIDEOIO_V4L_SELECT_TIMEOUT");
     QVERIFY(timeout);
     QVERIFY(std::atoi(timeout) >= 1 && std::atoi(timeout) < 10);
+
+    setenv("OPENCV_VIDEOIO_V4L_SELECT_TIMEOUT", "7", 1);
+    QVERIFY(!camera.Open(0, 320, 240));
+    QCOMPARE(QByteArray(std::getenv("OPENCV_VIDEOIO_V4L_SELECT_TIMEOUT")), QByteArray("7"));
     QCOMPARE(m_v4l2->OpenDescriptors(), size_t(0));
 }
 
