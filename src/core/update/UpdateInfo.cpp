@@ -4,7 +4,7 @@
 
 #include <tinyxml2.h>
 
-#include <strings.h>
+#include <algorithm>
 
 namespace {
 
@@ -15,6 +15,16 @@ std::string Trimmed(const std::string& value)
     if (first == std::string::npos)
         return std::string();
     return value.substr(first, value.find_last_not_of(blanks) - first + 1);
+}
+
+// Letter case ignored for ASCII only, whatever the process locale (a Turkish
+// locale must not turn "TORVANE" into something else).
+bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b)
+{
+    const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+               return lower(static_cast<unsigned char>(x)) == lower(static_cast<unsigned char>(y));
+           });
 }
 
 enum class Trim
@@ -58,7 +68,7 @@ int QueryUpdateInfo(std::string name, std::string url, UpdateInfo& info, int tim
             continue;
         const char* nameText = nameElement->GetText();
         const std::string entryName = Trimmed(nameText ? nameText : "");
-        if (strcasecmp(entryName.c_str(), name.c_str()) != 0)
+        if (!EqualIgnoringAsciiCase(entryName, name))
             continue;
 
         info.name = entryName;

@@ -81,6 +81,9 @@ void TestUpdateCheck::documents_data()
     QTest::newRow("lower-case name with blanks")
         << answer << Document(Updates(Entry("  torvane \t\n", "10.12.0", site))) << 1 << "torvane"
         << "10.12.0" << kSite << kUpdateResultNewer << kSite;
+    QTest::newRow("upper-case name") << answer << Document(Updates(Entry("TORVANE", "11", site))) << 1
+                                     << "TORVANE"
+                                     << "11" << kSite << kUpdateResultNewer << kSite;
     QTest::newRow("equal version with blanks")
         << answer << Document(Updates(Entry("Torvane", "\n  10.11.12  ", site))) << 1 << "Torvane"
         << "10.11.12" << kSite << kNothingReported << kSite;
