@@ -5,6 +5,7 @@
 #include "controls/CButtonST.h"
 #include "main/CTorvaneDlg.h"
 #include "main/DialogUnits.h"
+#include "main/Resources.h"
 #include "main/ShellUtils.h"
 
 namespace {
@@ -32,6 +33,7 @@ const ButtonSpec kButtons[CToolBarDlg::kButtonCount] = {
 CToolBarDlg::CToolBarDlg(QWidget* parent)
     : QWidget(parent)
 {
+    InitTorvaneResources();
     setObjectName("toolBar");
     setAttribute(Qt::WA_StyledBackground);
     setFont(ShellDialogFont());

@@ -13,6 +13,7 @@
 #include "main/CToolBarDlg.h"
 #include "main/DialogUnits.h"
 #include "main/PreviewCells.h"
+#include "main/Resources.h"
 #include "main/ShellUtils.h"
 
 #include <QApplication>
@@ -26,12 +27,6 @@
 #include <algorithm>
 
 CTorvaneDlg* g_mainDlg = nullptr;
-
-// The resources live in this static library; Q_INIT_RESOURCE must be outside any namespace.
-static void InitResources()
-{
-    Q_INIT_RESOURCE(torvane);
-}
 
 namespace {
 
@@ -48,7 +43,7 @@ const char* const kWindow = "window";
 CTorvaneDlg::CTorvaneDlg(QWidget* parent)
     : QMainWindow(parent)
 {
-    InitResources();
+    InitTorvaneResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/torvane.png")));
     // Tests point the paths at a folder of their own before constructing the window.
     if (g_programDir.empty()) {

@@ -1,0 +1,4 @@
+#pragma once
+
+// Registers the icons compiled into this library; safe to call more than once.
+void InitTorvaneResources();
