@@ -156,6 +156,7 @@ void TestCTorvaneDlgUpdate::checkReportsToTheWindow()
         // The site page opens after the box, with the address as it is by then.
         QTRY_COMPARE(m_browser.opened, QStringList{siteAfter});
     }
+    QTRY_COMPARE(QString::fromStdString(g_helpUrl), siteAfter);
     WaitForRequests(1);
     QVERIFY2(driver.unexpected.isEmpty(), qPrintable(driver.unexpected.join("; ")));
     QCOMPARE(driver.messages.size(), size_t(messageShown ? 1 : 0));
