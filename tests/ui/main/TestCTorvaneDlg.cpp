@@ -1,5 +1,7 @@
+#include "ModalDriver.h"
 #include "TempDir.h"
 #include "app/IniFile.h"
+#include "app/Product.h"
 #include "app/ProgramPaths.h"
 #include "app/RunState.h"
 #include "controls/CButtonST.h"
@@ -10,6 +12,9 @@
 #include "main/PreviewCells.h"
 
 #include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -35,6 +40,28 @@ protected:
         QMetaObject::invokeMethod(g_mainDlg, "OnRecordingEnded", Qt::BlockingQueuedConnection);
     }
 };
+
+// A browser stand-in: the desktop has no URL handler offscreen, so every
+// target goes to $BROWSER, which records its arguments here.
+QString InstallFakeBrowser(const std::string& folder)
+{
+    const QString log = QString::fromStdString(folder + "browser.log");
+    const QString path = QString::fromStdString(folder + "browser");
+    QFile script(path);
+    if (script.open(QIODevice::WriteOnly)) {
+        script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" >> '%1'\n").arg(log).toUtf8());
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
+    qputenv("BROWSER", path.toUtf8());
+    return log;
+}
+
+QString ReadText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
 
 QStringList MenuTexts(QMenu* menu)
 {
@@ -71,6 +98,9 @@ private slots:
     void closingStoresTheRectangle();
     void closingWhileRecordingWaitsForTheTeardown();
     void workersReArmTimer1ThroughTheEventLoop();
+    void commandsOpenTheirTargets_data();
+    void commandsOpenTheirTargets();
+    void aboutBoxShowsTheVersion();
 
 private:
     std::unique_ptr<TempDir> m_dir;
@@ -397,6 +427,72 @@ void TestCTorvaneDlg::workersReArmTimer1ThroughTheEventLoop()
     QTRY_VERIFY(m_dlg->IsTimer1Active());
     m_dlg->KillTimer1();
     QVERIFY(!m_dlg->IsTimer1Active());
+}
+
+void TestCTorvaneDlg::commandsOpenTheirTargets_data()
+{
+    QTest::addColumn<int>("command"); // 0: F1
+    QTest::addColumn<bool>("withChm");
+    QTest::addColumn<QString>("expected"); // relative to the program folder, or the site address
+    QTest::newRow("help file") << int(CTorvaneDlg::ID_HELP_FILE) << true << "readme.html";
+    QTest::newRow("blog") << int(CTorvaneDlg::ID_HELP_BLOG) << false << "@site";
+    QTest::newRow("feedback") << int(CTorvaneDlg::ID_HELP_FEEDBACK) << false << "@site";
+    QTest::newRow("open folder") << int(CTorvaneDlg::ID_OP_OPEN_FOLDER) << false << "监控录像/";
+    QTest::newRow("F1 with help.chm") << 0 << true << "help.chm";
+    QTest::newRow("F1 without help.chm") << 0 << false << "readme.html";
+}
+
+void TestCTorvaneDlg::commandsOpenTheirTargets()
+{
+    QFETCH(int, command);
+    QFETCH(bool, withChm);
+    QFETCH(QString, expected);
+    const QString log = InstallFakeBrowser(g_programDir);
+    if (withChm) {
+        QFile chm(QString::fromStdString(g_programDir + "help.chm"));
+        QVERIFY(chm.open(QIODevice::WriteOnly));
+    }
+    g_helpUrl = "http://127.0.0.1:9/torvane/";
+    Create();
+    // A folder that was deleted meanwhile is replaced by the default one.
+    IniSetString(g_configPath, "main", "savepath", g_programDir + "gone/");
+    if (command == 0) {
+        m_dlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+        m_dlg->activateWindow();
+        QTRY_VERIFY(m_dlg->isActiveWindow());
+        QTest::keyClick(m_dlg.get(), Qt::Key_F1);
+    } else {
+        m_dlg->Action(command)->trigger();
+    }
+    const QString target = expected == "@site" ? QString::fromStdString(g_helpUrl)
+                                                : QString::fromStdString(g_programDir) + expected;
+    QTRY_COMPARE(ReadText(log), target + "\n");
+}
+
+void TestCTorvaneDlg::aboutBoxShowsTheVersion()
+{
+    Create();
+    ModalDriver driver;
+    QString title;
+    QStringList labels;
+    QString okText;
+    driver.Expect([&](QWidget* modal) {
+        title = modal->windowTitle();
+        for (QLabel* label : modal->findChildren<QLabel*>()) {
+            labels << label->text();
+        }
+        QPushButton* ok = modal->findChild<QPushButton*>();
+        okText = ok ? ok->text() : QString();
+        if (ok) {
+            ok->click();
+        }
+    });
+    m_dlg->Action(CTorvaneDlg::ID_HELP_ABOUT)->trigger();
+    QVERIFY(driver.AllAnswered());
+    QCOMPARE(title, QStringLiteral("关于 Torvane"));
+    QVERIFY(labels.contains(QStringLiteral("Torvane 1.0 版")));
+    QCOMPARE(okText, QStringLiteral("确定"));
 }
 
 QTEST_MAIN(TestCTorvaneDlg)
