@@ -15,6 +15,7 @@ struct DeviceEntry
     const std::string& Name() const { return isV4l2 ? node.name : source.name; }
 };
 
-// The V4L2 capture nodes, then the extra sources of TORVANE_SOURCES. Built
-// afresh on every call; the order is stable as long as nothing is plugged in.
+// The V4L2 capture nodes (none when TORVANE_NO_V4L2 is set to anything but
+// "0"), then the extra sources of TORVANE_SOURCES. Built afresh on every
+// call; the order is stable as long as nothing is plugged in.
 std::vector<DeviceEntry> ListDevices();

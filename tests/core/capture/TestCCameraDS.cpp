@@ -125,6 +125,16 @@ void TestCCameraDS::listsNodesThenSourcesWithTheirNames()
         QCOMPARE(QString::fromUtf8(name), QString::fromUtf8(expected[i]));
     }
     QCOMPARE(m_v4l2->OpenDescriptors(), size_t(0));
+
+    // Hidden cameras leave only the named sources, which move up.
+    setenv("TORVANE_NO_V4L2", "1", 1);
+    QCOMPARE(CCameraDS::DeviceCount(), 3);
+    char name[260] = "";
+    CCameraDS::DeviceName(0, name, sizeof name);
+    QCOMPARE(QByteArray(name), QByteArray("Test pattern"));
+    setenv("TORVANE_NO_V4L2", "0", 1);
+    QCOMPARE(CCameraDS::DeviceCount(), 5);
+    unsetenv("TORVANE_NO_V4L2");
 }
 
 void TestCCameraDS::deviceNameEdgeCases_data()
