@@ -17,7 +17,7 @@
 
 class ModalDriver : public QObject
 {
-public:
+  public:
     using Handler = std::function<void(QWidget* modal)>;
 
     struct SeenMessage
@@ -61,7 +61,7 @@ public:
     std::vector<SeenMessage> messages; // every message box answered, in order
     QStringList unexpected;            // modal windows no handler was queued for, or of the wrong kind
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Hide) {
@@ -71,7 +71,7 @@ protected:
         return false;
     }
 
-private:
+  private:
     void Poll()
     {
         QWidget* modal = QApplication::activeModalWidget();

@@ -63,7 +63,8 @@ std::string AutoStartFolder()
 {
     // Relative values of the variable are invalid and must be ignored.
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    const std::string base = config != nullptr && config[0] == '/' ? config : WithSlash(HomeFolder()) + ".config";
+    const std::string base =
+        config != nullptr && config[0] == '/' ? config : WithSlash(HomeFolder()) + ".config";
     return WithSlash(base) + "autostart/";
 }
 
@@ -144,8 +145,8 @@ std::string AutoStartEntryText(const std::string& name, const std::string& appli
     return text;
 }
 
-bool CreateAutoStartTask(const std::string& name, const std::string& application, const std::string& parameters,
-                         const std::string& workingFolder)
+bool CreateAutoStartTask(const std::string& name, const std::string& application,
+                         const std::string& parameters, const std::string& workingFolder)
 {
     if (!IsUsableName(name) || application.empty()) {
         return false;

@@ -16,8 +16,8 @@ std::string AutoStartEntryPath(const std::string& name);
 // starts the executable that last called this. Creates the autostart folder when
 // missing. True when the entry was written; false when the name cannot be a file
 // name, a value cannot be stored in the entry, or the folder or file cannot be written.
-bool CreateAutoStartTask(const std::string& name, const std::string& application, const std::string& parameters,
-                         const std::string& workingFolder);
+bool CreateAutoStartTask(const std::string& name, const std::string& application,
+                         const std::string& parameters, const std::string& workingFolder);
 
 // Removes the entry. True when no entry remains (also when there was none);
 // false when an existing entry could not be removed.

@@ -15,7 +15,7 @@ bool IsEdgeCharacter(char c)
 
 bool FolderExists(const std::string& path)
 {
-    struct stat info {};
+    struct stat info = {};
     return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -34,13 +34,15 @@ FolderCheck WalkFolderPath(const std::string& path, FolderWalk walk)
         return FolderCheck::Invalid;
     }
     if (path.size() == 1) {
-        return walk == FolderWalk::ValidateOnly || FolderExists(path) ? FolderCheck::Ok : FolderCheck::NotCreated;
+        return walk == FolderWalk::ValidateOnly || FolderExists(path) ? FolderCheck::Ok
+                                                                      : FolderCheck::NotCreated;
     }
     // Check every level first: nothing is created for a path that turns out invalid further in.
     size_t start = 1;
     while (true) {
         const size_t end = path.find('/', start);
-        const std::string level = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const std::string level =
+            path.substr(start, end == std::string::npos ? std::string::npos : end - start);
         if (!IsValidFolderName(level)) {
             return FolderCheck::Invalid;
         }
@@ -94,6 +96,7 @@ FolderCheck EnsureFolderExists(const std::string& path, FolderPrompts& prompts)
             return FolderCheck::Ok;
         }
     }
-    prompts.ShowWarning(result == FolderCheck::Invalid ? FolderInvalidWarning(path) : FolderNotCreatedWarning(path));
+    prompts.ShowWarning(result == FolderCheck::Invalid ? FolderInvalidWarning(path)
+                                                       : FolderNotCreatedWarning(path));
     return result;
 }

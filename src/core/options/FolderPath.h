@@ -25,7 +25,7 @@ enum class FolderWalk
 // boxes; tests answer with a fake.
 class FolderPrompts
 {
-public:
+  public:
     virtual ~FolderPrompts() = default;
     // A Yes/No question; true only for Yes.
     virtual bool AskYesNo(const std::string& text) = 0;

@@ -16,20 +16,21 @@ namespace {
 // The validation's questions and warnings as message boxes over the picker.
 class MessageBoxPrompts : public FolderPrompts
 {
-public:
+  public:
     explicit MessageBoxPrompts(QWidget* parent) : m_parent(parent) {}
 
     bool AskYesNo(const std::string& text) override
     {
         return QMessageBox::question(m_parent, m_parent->windowTitle(), QString::fromStdString(text),
-                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+                                     QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::Yes) == QMessageBox::Yes;
     }
     void ShowWarning(const std::string& text) override
     {
         QMessageBox::warning(m_parent, m_parent->windowTitle(), QString::fromStdString(text));
     }
 
-private:
+  private:
     QWidget* m_parent;
 };
 
@@ -37,7 +38,8 @@ private:
 
 CPathDialog::CPathDialog(const QString& caption, const QString& prompt, const QString& initialPath,
                          QWidget* parent)
-    : QDialog(parent), m_messageBoxes(std::make_unique<MessageBoxPrompts>(this)), m_prompts(m_messageBoxes.get())
+    : QDialog(parent), m_messageBoxes(std::make_unique<MessageBoxPrompts>(this)),
+      m_prompts(m_messageBoxes.get())
 {
     if (!caption.isEmpty()) {
         setWindowTitle(caption);

@@ -22,7 +22,7 @@ class CPathDialog : public QDialog
 {
     Q_OBJECT
 
-public:
+  public:
     // An empty initialPath starts in the current folder.
     CPathDialog(const QString& caption, const QString& prompt, const QString& initialPath,
                 QWidget* parent = nullptr);
@@ -37,10 +37,10 @@ public:
     // The object must outlive the dialog; nullptr restores the message boxes.
     void SetPrompts(FolderPrompts* prompts);
 
-public slots:
+  public slots:
     void accept() override;
 
-private:
+  private:
     void OnPathEdited(const QString& text);
     void OnCurrentFolderChanged(const QModelIndex& current);
     void SelectFolder(const QString& path);

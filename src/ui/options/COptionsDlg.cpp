@@ -30,8 +30,8 @@ struct BaseUnits
 
 QRect FromDialogUnits(const BaseUnits& base, int x, int y, int width, int height)
 {
-    return QRect(DialogUnitsToPixelsX(x, base.x), DialogUnitsToPixelsY(y, base.y), DialogUnitsToPixelsX(width, base.x),
-                 DialogUnitsToPixelsY(height, base.y));
+    return QRect(DialogUnitsToPixelsX(x, base.x), DialogUnitsToPixelsY(y, base.y),
+                 DialogUnitsToPixelsX(width, base.x), DialogUnitsToPixelsY(height, base.y));
 }
 
 // The 32 x 32 picture beside the grid boxes: a small camera.
@@ -51,14 +51,6 @@ QPixmap CameraPicture()
     painter.setPen(Qt::NoPen);
     painter.drawEllipse(QPointF(7, 6), 2.5, 2.5);
     return pixmap;
-}
-
-std::string WithSlash(std::string folder)
-{
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
-    }
-    return folder;
 }
 
 } // namespace
@@ -130,7 +122,8 @@ void COptionsDlg::CreateControls()
     place(m_timeLabelCheck, "timeLabel", 17, 131, 104, 10);
 
     // Tab order as in the template.
-    QWidget* order[] = {ok, cancel, m_rowsEdit, m_colsEdit, m_savePathEdit, browse, m_autoStartCheck, m_timeLabelCheck};
+    QWidget* order[] = {ok,     cancel,           m_rowsEdit,      m_colsEdit, m_savePathEdit,
+                        browse, m_autoStartCheck, m_timeLabelCheck};
     for (size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
@@ -143,7 +136,8 @@ bool COptionsDlg::OnInitDialog()
     m_rows = IniGetInt(m_configPath, "main", "row", 0);
     m_cols = IniGetInt(m_configPath, "main", "col", 0);
     if (m_rows == 0 || m_cols == 0) {
-        const int side = devices == 0 ? 1 : static_cast<int>(std::ceil(std::sqrt(static_cast<float>(devices))));
+        const int side =
+            devices == 0 ? 1 : static_cast<int>(std::ceil(std::sqrt(static_cast<float>(devices))));
         m_rows = side;
         m_cols = side;
     }
@@ -210,16 +204,18 @@ void COptionsDlg::OnClickedOk()
     // A logon entry that silently failed would look like success: say so.
     const std::string entry = AutoStartEntryPath(kAutoStartName);
     if (m_autoStart == 1) {
-        const std::string programDir = WithSlash(g_programDir.empty() ? GetProgramDir() : g_programDir);
+        const std::string programDir = g_programDir.empty() ? GetProgramDir() : g_programDir; // ends in '/'
         if (!CreateAutoStartTask(kAutoStartName, GetProgramPath(), kAutoStartArgument, programDir)) {
             ShowMessage(QMessageBox::Warning,
-                        QStringLiteral("无法写入开机自动启动项：\n\n%1\n\n开机时将不会自动进行监控录像。请检查该文件夹是否可写。")
+                        QStringLiteral("无法写入开机自动启动项：\n\n%"
+                                       "1\n\n开机时将不会自动进行监控录像。请检查该文件夹是否可写。")
                             .arg(QString::fromStdString(entry)));
         }
     } else if (!DeleteAutoStartTask(kAutoStartName)) {
-        ShowMessage(QMessageBox::Warning,
-                    QStringLiteral("无法删除开机自动启动项：\n\n%1\n\n开机时仍会自动进行监控录像。请手动删除该文件。")
-                        .arg(QString::fromStdString(entry)));
+        ShowMessage(
+            QMessageBox::Warning,
+            QStringLiteral("无法删除开机自动启动项：\n\n%1\n\n开机时仍会自动进行监控录像。请手动删除该文件。")
+                .arg(QString::fromStdString(entry)));
     }
 
     ShowMessage(QMessageBox::Information, QStringLiteral("选项配置将在下次开始录像时生效!"));
@@ -228,7 +224,8 @@ void COptionsDlg::OnClickedOk()
 
 void COptionsDlg::OnBrowse()
 {
-    CPathDialog picker(QString::fromUtf8(kProductTitle), QStringLiteral("请选择你要保存录像的目录"), m_savePath, this);
+    CPathDialog picker(QString::fromUtf8(kProductTitle), QStringLiteral("请选择你要保存录像的目录"),
+                       m_savePath, this);
     if (picker.DoModal() != 1) {
         return;
     }

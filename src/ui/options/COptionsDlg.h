@@ -18,7 +18,7 @@ class COptionsDlg : public QDialog
 {
     Q_OBJECT
 
-public:
+  public:
     enum ControlId
     {
         IDC_ROWS = 1007,
@@ -46,13 +46,13 @@ public:
     int m_autoStart = 0;
     int m_timeLabel = 0;
 
-protected:
+  protected:
     bool OnInitDialog();
     // Members -> controls, or (saveAndValidate) controls -> members in binding
     // order, stopping at a box that holds no integer, after the prompt.
     bool UpdateData(bool saveAndValidate);
 
-private:
+  private:
     void OnClickedOk();
     void OnBrowse();
     void CreateControls();

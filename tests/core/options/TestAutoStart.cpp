@@ -44,8 +44,11 @@ QStringList DecodeExec(const QString& raw, bool* ok)
             continue;
         }
         const QChar next = raw[++i];
-        value += next == 's' ? QChar(' ') : next == 'n' ? QChar('\n') : next == 't' ? QChar('\t')
-               : next == 'r' ? QChar('\r') : next;
+        value += next == 's'   ? QChar(' ')
+                 : next == 'n' ? QChar('\n')
+                 : next == 't' ? QChar('\t')
+                 : next == 'r' ? QChar('\r')
+                               : next;
     }
     QStringList args;
     QString current;
@@ -100,7 +103,7 @@ class TestAutoStart : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void entryIsWrittenAndValid_data();
     void entryIsWrittenAndValid();
@@ -113,7 +116,7 @@ private slots:
     void folderFollowsTheEnvironment();
     void unusableNameOrValueIsRefused();
 
-private:
+  private:
     std::unique_ptr<TempDir> m_dir;
     std::string m_folder; // the autostart folder under the temporary config home
 };
@@ -131,11 +134,16 @@ void TestAutoStart::entryIsWrittenAndValid_data()
     QTest::addColumn<QString>("application");
     QTest::addColumn<QString>("folder");
 
-    QTest::newRow("plain") << "/opt/torvane/Torvane" << "/opt/torvane/";
-    QTest::newRow("spaces and non-ASCII") << "/home/user/我的 程序/Torvane 监控" << "/home/user/我的 程序/";
-    QTest::newRow("shell characters") << "/srv/a\"b`c$d\\e'f&g;(h)#i*?~/Tor vane" << "/srv/a\\b/";
-    QTest::newRow("percent sign") << "/srv/100%/Torvane" << "/srv/100%/";
-    QTest::newRow("percent next to quote") << "/srv/5% off/Torvane" << "/srv/";
+    QTest::newRow("plain") << "/opt/torvane/Torvane"
+                           << "/opt/torvane/";
+    QTest::newRow("spaces and non-ASCII") << "/home/user/我的 程序/Torvane 监控"
+                                          << "/home/user/我的 程序/";
+    QTest::newRow("shell characters") << "/srv/a\"b`c$d\\e'f&g;(h)#i*?~/Tor vane"
+                                      << "/srv/a\\b/";
+    QTest::newRow("percent sign") << "/srv/100%/Torvane"
+                                  << "/srv/100%/";
+    QTest::newRow("percent next to quote") << "/srv/5% off/Torvane"
+                                           << "/srv/";
 }
 
 void TestAutoStart::entryIsWrittenAndValid()
@@ -204,13 +212,14 @@ void TestAutoStart::secondCreateReplacesTheEntry()
     QVERIFY(CreateAutoStartTask("Torvane", "/old/place/Torvane", "task", "/old/place/"));
     QVERIFY(CreateAutoStartTask("Torvane", "/new/place/Torvane", "task", "/new/place/"));
     // One entry, no leftovers of the atomic write.
-    QCOMPARE(QDir(QString::fromStdString(m_folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+    QCOMPARE(QDir(QString::fromStdString(m_folder))
+                 .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{"Torvane.desktop"});
     const std::string entry = ReadFile(m_folder + "Torvane.desktop");
     QCOMPARE(RawValue(entry, "Exec"), QString("/new/place/Torvane task"));
     QCOMPARE(RawValue(entry, "Path"), QString("/new/place/"));
     QCOMPARE(QString::fromStdString(entry).count("[Desktop Entry]"), 1);
-    struct stat info {};
+    struct stat info = {};
     QCOMPARE(stat((m_folder + "Torvane.desktop").c_str(), &info), 0);
     QCOMPARE(info.st_mode & 0777, 0644u);
 }
@@ -223,7 +232,7 @@ void TestAutoStart::deleteRemovesAndIsQuietWhenAbsent()
     QVERIFY(DeleteAutoStartTask("Torvane"));
     QVERIFY(!QFile::exists(QString::fromStdString(m_folder + "Torvane.desktop")));
     QVERIFY(QFile::exists(QString::fromStdString(m_folder + "Other.desktop"))); // only our own entry goes
-    QVERIFY(DeleteAutoStartTask("Torvane"));                                      // already gone
+    QVERIFY(DeleteAutoStartTask("Torvane"));                                    // already gone
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_dir->file("never-created")));
     QVERIFY(DeleteAutoStartTask("Torvane")); // no autostart folder at all
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_dir->file("keep")));
@@ -237,9 +246,12 @@ void TestAutoStart::unwritablePlaceIsReported_data()
     QTest::addColumn<QString>("blockingFolder");
     QTest::addColumn<bool>("deleteResult");
 
-    QTest::newRow("config home is a file") << "config" << "" << true;
-    QTest::newRow("autostart is a file") << "config/autostart" << "" << true;
-    QTest::newRow("entry is a folder") << "" << "config/autostart/Torvane.desktop" << false;
+    QTest::newRow("config home is a file") << "config"
+                                           << "" << true;
+    QTest::newRow("autostart is a file") << "config/autostart"
+                                         << "" << true;
+    QTest::newRow("entry is a folder") << ""
+                                       << "config/autostart/Torvane.desktop" << false;
 }
 
 void TestAutoStart::unwritablePlaceIsReported()
@@ -284,7 +296,8 @@ void TestAutoStart::folderFollowsTheEnvironment()
     if (configHome == "<unset>") {
         qunsetenv("XDG_CONFIG_HOME");
     } else {
-        qputenv("XDG_CONFIG_HOME", configHome.replace("@", QByteArray::fromStdString(m_dir->path()).chopped(1)));
+        qputenv("XDG_CONFIG_HOME",
+                configHome.replace("@", QByteArray::fromStdString(m_dir->path()).chopped(1)));
     }
     const std::string folder = AutoStartFolder();
     const bool written = CreateAutoStartTask("Torvane", "/opt/Torvane", "task", "/opt/");
@@ -302,8 +315,8 @@ void TestAutoStart::unusableNameOrValueIsRefused()
     // A control character cannot be written into a desktop entry at all.
     QVERIFY(!CreateAutoStartTask("Torvane", "/opt/a\x01b/Torvane", "task", "/opt/"));
     QVERIFY(!QFile::exists(QString::fromStdString(m_dir->file("Torvane.desktop"))));
-    QVERIFY(!QDir(QString::fromStdString(m_folder)).exists()
-            || QDir(QString::fromStdString(m_folder)).isEmpty());
+    QVERIFY(!QDir(QString::fromStdString(m_folder)).exists() ||
+            QDir(QString::fromStdString(m_folder)).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestAutoStart)

@@ -6,7 +6,7 @@ class TestDialogInteger : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void parses_data();
     void parses();
 };

@@ -15,7 +15,7 @@ namespace {
 // Answers questions with a fixed reply and remembers every text shown.
 class FakePrompts : public FolderPrompts
 {
-public:
+  public:
     explicit FakePrompts(bool answer) : m_answer(answer) {}
     bool AskYesNo(const std::string& text) override
     {
@@ -27,13 +27,13 @@ public:
     std::vector<std::string> questions;
     std::vector<std::string> warnings;
 
-private:
+  private:
     bool m_answer;
 };
 
 bool IsFolder(const std::string& path)
 {
-    struct stat info {};
+    struct stat info = {};
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -43,7 +43,7 @@ class TestFolderPath : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void validatesPaths_data();
     void validatesPaths();
@@ -52,7 +52,7 @@ private slots:
     void ensureFolderExists_data();
     void ensureFolderExists();
 
-private:
+  private:
     std::unique_ptr<TempDir> m_dir;
     std::string m_base; // an existing folder without its trailing '/'
 };
@@ -129,7 +129,8 @@ void TestFolderPath::folderNames()
     QCOMPARE(IsValidFolderName(name.toStdString()), valid);
     // Every forbidden name also makes a whole path invalid ('/' just separates levels there).
     if (!name.contains('/')) {
-        QCOMPARE(WalkFolderPath(m_base + "/" + name.toStdString(), FolderWalk::ValidateOnly) == FolderCheck::Ok,
+        QCOMPARE(WalkFolderPath(m_base + "/" + name.toStdString(), FolderWalk::ValidateOnly) ==
+                     FolderCheck::Ok,
                  valid);
     }
 }
@@ -149,9 +150,10 @@ void TestFolderPath::ensureFolderExists_data()
     QTest::newRow("three new levels after one question")
         << "/one/two/three" << true << FolderCheck::Ok << 1 << ""
         << QStringList{"/one", "/one/two", "/one/two/three"};
-    QTest::newRow("creation declined") << "/one/two" << false << FolderCheck::Declined << 1 << "" << QStringList{};
-    QTest::newRow("invalid path, no question") << "/one/" << true << FolderCheck::Invalid << 0 << "invalid"
-                                               << QStringList{};
+    QTest::newRow("creation declined")
+        << "/one/two" << false << FolderCheck::Declined << 1 << "" << QStringList{};
+    QTest::newRow("invalid path, no question")
+        << "/one/" << true << FolderCheck::Invalid << 0 << "invalid" << QStringList{};
     QTest::newRow("level below a file cannot be created")
         << "/plainfile/sub" << true << FolderCheck::NotCreated << 1 << "create" << QStringList{};
     QTest::newRow("a file is not a folder")
@@ -172,16 +174,17 @@ void TestFolderPath::ensureFolderExists()
     QCOMPARE(EnsureFolderExists(full, prompts), expected);
     QCOMPARE(int(prompts.questions.size()), questions);
     if (questions > 0) {
-        QCOMPARE(prompts.questions[0], "The folder:\n\n" + full +
-                                           "\n\ndoes not exist. Do you want the folder to be created?");
+        QCOMPARE(prompts.questions[0],
+                 "The folder:\n\n" + full + "\n\ndoes not exist. Do you want the folder to be created?");
     }
     if (warning.isEmpty()) {
         QVERIFY(prompts.warnings.empty());
     } else {
         QCOMPARE(int(prompts.warnings.size()), 1);
-        QCOMPARE(prompts.warnings[0], warning == "invalid"
-                                          ? "The folder:\n\n" + full + "\n\nis invalid. Please reenter."
-                                          : "The folder:\n\n" + full + "\n\ncan not be created. Please double check.");
+        QCOMPARE(prompts.warnings[0],
+                 warning == "invalid"
+                     ? "The folder:\n\n" + full + "\n\nis invalid. Please reenter."
+                     : "The folder:\n\n" + full + "\n\ncan not be created. Please double check.");
     }
     for (const QString& folder : foldersAfter) {
         QVERIFY2(IsFolder(m_base + folder.toStdString()), qPrintable(folder));

@@ -18,7 +18,7 @@ namespace {
 
 class FakePrompts : public FolderPrompts
 {
-public:
+  public:
     bool AskYesNo(const std::string& text) override
     {
         questions.push_back(text);
@@ -33,7 +33,7 @@ public:
 
 bool IsFolder(const QString& path)
 {
-    struct stat info {};
+    struct stat info = {};
     return stat(path.toUtf8().constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -53,7 +53,7 @@ class TestCPathDialog : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void opensOnTheInitialFolder_data();
     void opensOnTheInitialFolder();
@@ -65,7 +65,7 @@ private slots:
     void messageBoxesCarryTheTexts();
     void rendersScreenshot();
 
-private:
+  private:
     std::unique_ptr<TempDir> m_dir;
     QString m_base; // existing temporary folder, no trailing '/'
 };
@@ -84,11 +84,16 @@ void TestCPathDialog::opensOnTheInitialFolder_data()
     QTest::addColumn<QString>("initial"); // "@" is the temporary folder
     QTest::addColumn<QString>("expectedBox");
 
-    QTest::newRow("folder") << "@/录像 一" << "@/录像 一";
-    QTest::newRow("stored form with trailing slash") << "@/录像 一/" << "@/录像 一";
-    QTest::newRow("root") << "/" << "/";
-    QTest::newRow("missing folder selects nothing") << "@/gone" << "";
-    QTest::newRow("a file selects nothing") << "@/plainfile" << "";
+    QTest::newRow("folder") << "@/录像 一"
+                            << "@/录像 一";
+    QTest::newRow("stored form with trailing slash") << "@/录像 一/"
+                                                     << "@/录像 一";
+    QTest::newRow("root") << "/"
+                          << "/";
+    QTest::newRow("missing folder selects nothing") << "@/gone"
+                                                    << "";
+    QTest::newRow("a file selects nothing") << "@/plainfile"
+                                            << "";
 }
 
 void TestCPathDialog::opensOnTheInitialFolder()
@@ -231,7 +236,8 @@ void TestCPathDialog::messageBoxesCarryTheTexts()
     QCOMPARE(int(driver.messages.size()), 3);
     QCOMPARE(driver.messages[0].text, "The folder:\n\n" + invalid + "\n\nis invalid. Please reenter.");
     QCOMPARE(driver.messages[0].icon, QMessageBox::Warning);
-    const QString question = "The folder:\n\n" + fresh + "\n\ndoes not exist. Do you want the folder to be created?";
+    const QString question =
+        "The folder:\n\n" + fresh + "\n\ndoes not exist. Do you want the folder to be created?";
     QCOMPARE(driver.messages[1].text, question);
     QCOMPARE(driver.messages[1].icon, QMessageBox::Question);
     QCOMPARE(driver.messages[2].text, question);

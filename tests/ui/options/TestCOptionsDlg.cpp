@@ -54,7 +54,7 @@ class TestCOptionsDlg : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase();
     void init();
     void cleanup();
@@ -72,10 +72,13 @@ private slots:
     void cancelledBrowseChangesNothing();
     void textsFitTheirControls();
 
-private:
+  private:
     QLineEdit* Edit(COptionsDlg& dialog, const char* name) { return dialog.findChild<QLineEdit*>(name); }
     QCheckBox* Check(COptionsDlg& dialog, const char* name) { return dialog.findChild<QCheckBox*>(name); }
-    QPushButton* Button(COptionsDlg& dialog, const char* name) { return dialog.findChild<QPushButton*>(name); }
+    QPushButton* Button(COptionsDlg& dialog, const char* name)
+    {
+        return dialog.findChild<QPushButton*>(name);
+    }
     std::string Entry() const { return m_dir->file("xdg/autostart/Torvane.desktop"); }
 
     std::unique_ptr<TempDir> m_dir;
@@ -119,19 +122,32 @@ void TestCOptionsDlg::loadsSettings_data()
     QTest::addColumn<bool>("autoStart");
     QTest::addColumn<bool>("timeLabel");
 
-    QTest::newRow("no file, five devices") << 5 << QByteArray() << "3" << "3" << "" << false << false;
-    QTest::newRow("no file, no device") << 0 << QByteArray() << "1" << "1" << "" << false << false;
-    QTest::newRow("one device") << 1 << QByteArray() << "1" << "1" << "" << false << false;
-    QTest::newRow("stored grid kept even when too small")
-        << 3 << QByteArray("[main]\nrow=2\ncol=1\n") << "2" << "1" << "" << false << false;
-    QTest::newRow("one missing key resets both") << 3 << QByteArray("[main]\nrow=2\n") << "2" << "2" << "" << false
-                                                 << false;
-    QTest::newRow("zero stored") << 10 << QByteArray("[main]\nrow=0\ncol=5\n") << "4" << "4" << "" << false << false;
+    QTest::newRow("no file, five devices") << 5 << QByteArray() << "3"
+                                           << "3"
+                                           << "" << false << false;
+    QTest::newRow("no file, no device") << 0 << QByteArray() << "1"
+                                        << "1"
+                                        << "" << false << false;
+    QTest::newRow("one device") << 1 << QByteArray() << "1"
+                                << "1"
+                                << "" << false << false;
+    QTest::newRow("stored grid kept even when too small") << 3 << QByteArray("[main]\nrow=2\ncol=1\n") << "2"
+                                                          << "1"
+                                                          << "" << false << false;
+    QTest::newRow("one missing key resets both") << 3 << QByteArray("[main]\nrow=2\n") << "2"
+                                                 << "2"
+                                                 << "" << false << false;
+    QTest::newRow("zero stored") << 10 << QByteArray("[main]\nrow=0\ncol=5\n") << "4"
+                                 << "4"
+                                 << "" << false << false;
     QTest::newRow("every key") << 2
                                << QByteArray("[main]\nrow=3\ncol=4\nsavepath=/srv/录像/\nauto=1\ntmlabel=1\n")
-                               << "3" << "4" << "/srv/录像/" << true << true;
-    QTest::newRow("label only for exactly 1") << 2 << QByteArray("[main]\nauto=0\ntmlabel=5\n") << "2" << "2" << ""
-                                              << false << false;
+                               << "3"
+                               << "4"
+                               << "/srv/录像/" << true << true;
+    QTest::newRow("label only for exactly 1") << 2 << QByteArray("[main]\nauto=0\ntmlabel=5\n") << "2"
+                                              << "2"
+                                              << "" << false << false;
 }
 
 void TestCOptionsDlg::loadsSettings()
@@ -224,11 +240,21 @@ void TestCOptionsDlg::integerPromptStoresNothing_data()
     QTest::addColumn<QString>("focused");
     QTest::addColumn<bool>("withFile");
 
-    QTest::newRow("rows emptied") << "" << "2" << "rows" << true;
-    QTest::newRow("rows emptied, no file yet") << "" << "2" << "rows" << false;
-    QTest::newRow("columns hold text") << "2" << "two" << "cols" << true;
-    QTest::newRow("rows hold a fraction") << "1.5" << "2" << "rows" << true;
-    QTest::newRow("columns overflow") << "2" << "99999999999" << "cols" << true;
+    QTest::newRow("rows emptied") << ""
+                                  << "2"
+                                  << "rows" << true;
+    QTest::newRow("rows emptied, no file yet") << ""
+                                               << "2"
+                                               << "rows" << false;
+    QTest::newRow("columns hold text") << "2"
+                                       << "two"
+                                       << "cols" << true;
+    QTest::newRow("rows hold a fraction") << "1.5"
+                                          << "2"
+                                          << "rows" << true;
+    QTest::newRow("columns overflow") << "2"
+                                      << "99999999999"
+                                      << "cols" << true;
 }
 
 void TestCOptionsDlg::integerPromptStoresNothing()
@@ -306,7 +332,8 @@ void TestCOptionsDlg::unwritableLogonEntryIsReported()
     QVERIFY2(driver.unexpected.isEmpty(), qPrintable(driver.unexpected.join(", ")));
     QCOMPARE(int(driver.messages.size()), 2);
     QCOMPARE(driver.messages[0].icon, QMessageBox::Warning);
-    QVERIFY2(driver.messages[0].text.contains(QString::fromStdString(Entry())), qPrintable(driver.messages[0].text));
+    QVERIFY2(driver.messages[0].text.contains(QString::fromStdString(Entry())),
+             qPrintable(driver.messages[0].text));
     QVERIFY(driver.messages[0].text.startsWith(QStringLiteral("无法写入开机自动启动项")));
     QCOMPARE(driver.messages[1].text, kApplied); // the closing message follows in every case
     QVERIFY(!dialog.isVisible());
@@ -317,9 +344,12 @@ void TestCOptionsDlg::browseStoresTheFolderAtOnce_data()
     QTest::addColumn<QString>("picked"); // "@" is the temporary folder
     QTest::addColumn<QString>("stored");
 
-    QTest::newRow("folder gets a trailing separator") << "@/videos" << "@/videos/";
-    QTest::newRow("root keeps its single separator") << "/" << "/";
-    QTest::newRow("new folder created by the picker") << "@/videos/新 文件夹" << "@/videos/新 文件夹/";
+    QTest::newRow("folder gets a trailing separator") << "@/videos"
+                                                      << "@/videos/";
+    QTest::newRow("root keeps its single separator") << "/"
+                                                     << "/";
+    QTest::newRow("new folder created by the picker") << "@/videos/新 文件夹"
+                                                      << "@/videos/新 文件夹/";
 }
 
 void TestCOptionsDlg::browseStoresTheFolderAtOnce()
@@ -405,7 +435,8 @@ void TestCOptionsDlg::textsFitTheirControls()
         QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->text()));
     }
     for (QGroupBox* group : dialog.findChildren<QGroupBox*>()) {
-        QVERIFY2(group->fontMetrics().horizontalAdvance(group->title()) < group->width() / 2, qPrintable(group->title()));
+        QVERIFY2(group->fontMetrics().horizontalAdvance(group->title()) < group->width() / 2,
+                 qPrintable(group->title()));
         for (QWidget* child : dialog.findChildren<QWidget*>()) {
             // Controls of the group lie inside its frame, none crosses it.
             const QRect g = group->geometry();
