@@ -111,6 +111,7 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("TORVANE_SOURCES", sources);
+        env.insert("TORVANE_NO_V4L2", "1"); // only the synthetic cameras, whatever is plugged in
         env.insert("TORVANE_UPDATE_URL", "http://127.0.0.1:9/Torvane.xml"); // closed port
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");

@@ -59,6 +59,7 @@ private:
 void TestRecordingRun::initTestCase()
 {
     SetProcessArguments({"Torvane", "task"});
+    setenv("TORVANE_NO_V4L2", "1", 1); // only the synthetic cameras, whatever is plugged in
 }
 
 void TestRecordingRun::init()
