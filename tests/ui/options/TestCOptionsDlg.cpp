@@ -87,10 +87,10 @@ class TestCOptionsDlg : public QObject
 
 void TestCOptionsDlg::initTestCase()
 {
+    // Only the synthetic sources count, whatever cameras the machine has.
+    qputenv("TORVANE_NO_V4L2", "1");
     qputenv("TORVANE_SOURCES", "");
-    if (CCameraDS::DeviceCount() != 0) {
-        QSKIP("video devices are attached; these cases count synthetic sources only");
-    }
+    QCOMPARE(CCameraDS::DeviceCount(), 0);
 }
 
 void TestCOptionsDlg::init()
