@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QString>
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -41,9 +42,14 @@ bool IsUsableName(const std::string& name)
            name.find('\0') == std::string::npos;
 }
 
-// Values we cannot express in a desktop entry at all.
+// Values we cannot express in a desktop entry at all: entries are UTF-8 text, and
+// control characters other than tab, newline and carriage return have no escape.
 bool HasUnstorableCharacter(const std::string& value)
 {
+    const QByteArray bytes = QByteArray::fromStdString(value);
+    if (QString::fromUtf8(bytes).toUtf8() != bytes) {
+        return true; // a file name that is not valid UTF-8
+    }
     for (unsigned char c : value) {
         if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7f) {
             return true;

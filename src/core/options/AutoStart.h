@@ -24,7 +24,7 @@ bool CreateAutoStartTask(const std::string& name, const std::string& application
 bool DeleteAutoStartTask(const std::string& name);
 
 // The contents CreateAutoStartTask writes; empty when a value cannot be stored
-// (a control character other than tab, newline and carriage return).
+// (not UTF-8, or a control character other than tab, newline and carriage return).
 std::string AutoStartEntryText(const std::string& name, const std::string& application,
                                const std::string& parameters, const std::string& workingFolder);
 

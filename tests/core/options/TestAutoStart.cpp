@@ -314,6 +314,9 @@ void TestAutoStart::unusableNameOrValueIsRefused()
     QVERIFY(!CreateAutoStartTask("Torvane", "", "task", "/opt/"));
     // A control character cannot be written into a desktop entry at all.
     QVERIFY(!CreateAutoStartTask("Torvane", "/opt/a\x01b/Torvane", "task", "/opt/"));
+    // Entries are UTF-8; a file name in another encoding cannot be written into one.
+    QVERIFY(!CreateAutoStartTask("Torvane", "/opt/\xb1\xa8\xbe\xaf/Torvane", "task", "/opt/"));
+    QVERIFY(!CreateAutoStartTask("Torvane", "/opt/Torvane", "task", "/opt/\xff/"));
     QVERIFY(!QFile::exists(QString::fromStdString(m_dir->file("Torvane.desktop"))));
     QVERIFY(!QDir(QString::fromStdString(m_folder)).exists() ||
             QDir(QString::fromStdString(m_folder)).isEmpty());
