@@ -268,6 +268,11 @@ void TestAutoStart::unwritablePlaceIsReported()
         QVERIFY(QDir().mkpath(QString::fromStdString(m_dir->file(blockingFolder.toStdString()))));
     }
     QVERIFY(!CreateAutoStartTask("Torvane", "/opt/Torvane", "task", "/opt/"));
+    if (!blockingFolder.isEmpty()) { // no half-written temporary file is left behind
+        QCOMPARE(QDir(QString::fromStdString(m_folder))
+                     .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{"Torvane.desktop"});
+    }
     QCOMPARE(DeleteAutoStartTask("Torvane"), deleteResult);
     if (!blocker.isEmpty()) {
         QCOMPARE(ReadFile(m_dir->file(blocker.toStdString())), std::string("not a folder"));
