@@ -153,6 +153,9 @@ CAviWriter::WriteResult CAviWriter::WriteFrame(const cv::Mat& frame, Clock::time
     sws_scale(d.scaler, src, srcStride, 0, bgr.rows, d.frame->data, d.frame->linesize);
 
     d.frame->pts = slot;
+    // With a fixed quantiser the encoder takes each picture's own quality;
+    // left at 0 it would encode at the finest quantiser allowed.
+    d.frame->quality = d.codec->global_quality;
     if (avcodec_send_frame(d.codec, d.frame) < 0 || !EncodeAndWrite()) {
         Fail();
         return WriteResult::Failed;

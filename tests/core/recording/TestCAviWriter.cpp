@@ -7,6 +7,7 @@
 #include "capture/FrameStamp.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 
 #include <opencv2/imgproc.hpp>
@@ -15,6 +16,7 @@
 #include <sys/stat.h>
 
 #include <csignal>
+#include <fstream>
 #include <thread>
 
 using namespace std::chrono;
@@ -59,6 +61,7 @@ private slots:
     void killedWriterLeavesFlushedFrames();
     void writeErrorEndsFileCleanly();
     void openFailsForMissingFolder();
+    void quantiserMatchesTheReferenceEncoder();
 };
 
 void TestCAviWriter::slotOfRoundsToNearest_data()
@@ -244,6 +247,36 @@ void TestCAviWriter::openFailsForMissingFolder()
     QVERIFY(!writer.Open(dir.file("no/such/folder/x.avi")));
     QVERIFY(!writer.IsOpen());
     QCOMPARE(int(writer.WriteFrame(StampedFrame(0), Clock::now())), int(CAviWriter::WriteResult::Failed));
+}
+
+// The fixed quantiser must really reach the encoder: the same frames through
+// the ffmpeg tool with the same settings give a file of the same size.
+void TestCAviWriter::quantiserMatchesTheReferenceEncoder()
+{
+    TempDir dir;
+    const std::string raw = dir.file("frames.bgr");
+    const std::string ours = dir.file("ours.avi");
+    const std::string reference = dir.file("reference.avi");
+    CAviWriter writer;
+    QVERIFY(writer.Open(ours));
+    {
+        std::ofstream out(raw, std::ios::binary);
+        const auto start = Clock::now();
+        for (int i = 0; i < 30; ++i) {
+            cv::Mat frame = StampedFrame(i);
+            cv::circle(frame, cv::Point(40 + 8 * i, 140), 30, cv::Scalar(30, 200, 90), cv::FILLED);
+            out.write(reinterpret_cast<const char*>(frame.data), std::streamsize(frame.total() * frame.elemSize()));
+            QCOMPARE(int(writer.WriteFrame(frame, start + milliseconds(40 * i))), int(CAviWriter::WriteResult::Written));
+        }
+    }
+    QVERIFY(writer.Close());
+    const QStringList args{"-nostdin", "-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "bgr24", "-s", "320x240",
+                           "-r", "25", "-i", QString::fromStdString(raw), "-c:v", "mpeg4", "-vtag", "XVID", "-q:v",
+                           QString::number(CAviWriter::kQuantiser), "-g", QString::number(CAviWriter::kGopFrames),
+                           "-bf", "0", QString::fromStdString(reference)};
+    QCOMPARE(QProcess::execute("ffmpeg", args), 0);
+    const double ratio = double(FileSize(ours)) / double(FileSize(reference));
+    QVERIFY2(std::abs(ratio - 1.0) < 0.02, qPrintable(QString("size ratio %1").arg(ratio)));
 }
 
 QTEST_GUILESS_MAIN(TestCAviWriter)
