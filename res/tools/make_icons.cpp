@@ -166,9 +166,9 @@ int main(int argc, char* argv[])
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
-    const bool ok = Save(folder, "start.png", 32, Start) && Save(folder, "stop.png", 32, Stop)
-                    && Save(folder, "snapshot.png", 32, Snapshot) && Save(folder, "options.png", 32, Options)
-                    && Save(folder, "update.png", 32, Update) && Save(folder, "help.png", 32, Help)
-                    && Save(folder, "torvane.png", 48, AppIcon);
+    const bool ok = Save(folder, "start.png", 32, Start) && Save(folder, "stop.png", 32, Stop) &&
+                    Save(folder, "snapshot.png", 32, Snapshot) && Save(folder, "options.png", 32, Options) &&
+                    Save(folder, "update.png", 32, Update) && Save(folder, "help.png", 32, Help) &&
+                    Save(folder, "torvane.png", 48, AppIcon);
     return ok ? 0 : 1;
 }

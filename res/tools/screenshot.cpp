@@ -18,7 +18,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     QString styleSheet;
-    if (LoadSkinStyleSheet(QString::fromStdString(GetProgramDir() + "skin.qss"), &styleSheet)) {
+    if (LoadSkinStyleSheet(QStringLiteral(TORVANE_SOURCE_SKIN), &styleSheet)) {
         app.setStyleSheet(styleSheet);
     }
     QTemporaryDir dir;

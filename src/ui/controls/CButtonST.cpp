@@ -11,8 +11,7 @@ constexpr int kPressedShift = 1;
 
 } // namespace
 
-CButtonST::CButtonST(QWidget* parent)
-    : QToolButton(parent)
+CButtonST::CButtonST(QWidget* parent) : QToolButton(parent)
 {
     // The face is whatever the parent paints below: the button never fills itself.
     setAutoRaise(true);
@@ -45,7 +44,8 @@ QSize CButtonST::sizeHint() const
 {
     const QFontMetrics metrics(font());
     const int textWidth = metrics.horizontalAdvance(text());
-    return QSize(qMax(m_iconSize.width(), textWidth) + 8, kImageTopMargin + m_iconSize.height() + metrics.height() + 6);
+    return QSize(qMax(m_iconSize.width(), textWidth) + 8,
+                 kImageTopMargin + m_iconSize.height() + metrics.height() + 6);
 }
 
 void CButtonST::paintEvent(QPaintEvent*)
@@ -105,7 +105,8 @@ QPixmap CButtonST::EmbossedIcon(const QColor& colour) const
 void CButtonST::PaintIcon(QPainter& painter, const QRect& rect, bool hasCaption)
 {
     int x = rect.left() + (rect.width() - m_iconSize.width()) / 2;
-    int y = hasCaption ? rect.top() + kImageTopMargin : rect.top() + (rect.height() - m_iconSize.height()) / 2;
+    int y =
+        hasCaption ? rect.top() + kImageTopMargin : rect.top() + (rect.height() - m_iconSize.height()) / 2;
     if (isDown()) {
         x += kPressedShift;
         y += kPressedShift;

@@ -10,7 +10,7 @@ class CButtonST : public QToolButton
 {
     Q_OBJECT
 
-public:
+  public:
     explicit CButtonST(QWidget* parent = nullptr);
 
     // Loads the icon (a resource path or file) at its own size and uses it in every
@@ -22,7 +22,7 @@ public:
 
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -31,7 +31,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
 
-private:
+  private:
     void PaintEdge(QPainter& painter, const QRect& rect);
     void PaintIcon(QPainter& painter, const QRect& rect, bool hasCaption);
     void PaintCaption(QPainter& painter, QRect rect);

@@ -12,7 +12,7 @@
 // accumulate over many resizes.
 class CAnchorLayout
 {
-public:
+  public:
     struct AnchorEntry
     {
         AnchorRect rect; // at capture, in the parent's client coordinates
@@ -34,7 +34,7 @@ public:
     // on both sides of the comparison.
     static AnchorRect WindowRect(const QWidget* parent);
 
-private:
+  private:
     std::vector<AnchorEntry> m_entries;
     QPointer<QWidget> m_parent;
     AnchorRect m_initial;

@@ -2,8 +2,7 @@
 
 #include "main/DialogUnits.h"
 
-CPreviewDlg::CPreviewDlg(QWidget* parent)
-    : QWidget(parent)
+CPreviewDlg::CPreviewDlg(QWidget* parent) : QWidget(parent)
 {
     setObjectName("preview");
     setAttribute(Qt::WA_StyledBackground);

@@ -7,6 +7,6 @@ class CPreviewDlg : public QWidget
 {
     Q_OBJECT
 
-public:
+  public:
     explicit CPreviewDlg(QWidget* parent = nullptr);
 };

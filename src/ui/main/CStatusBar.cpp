@@ -8,8 +8,7 @@ constexpr int kPartRightEdges[CStatusBar::kPartCount - 1] = {150, 400, 500};
 
 } // namespace
 
-CStatusBar::CStatusBar(QWidget* parent)
-    : QWidget(parent)
+CStatusBar::CStatusBar(QWidget* parent) : QWidget(parent)
 {
     setObjectName("statusBar");
     setAttribute(Qt::WA_StyledBackground);

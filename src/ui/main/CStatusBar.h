@@ -11,7 +11,7 @@ class CStatusBar : public QWidget
 {
     Q_OBJECT
 
-public:
+  public:
     static constexpr int kHeight = 20;
     static constexpr int kPartCount = 4;
 
@@ -24,9 +24,9 @@ public:
     // Back along the bottom edge of the parent, full width, at the bar's own height.
     void KeepAtParentBottom();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     std::array<QString, kPartCount> m_texts;
 };

@@ -22,16 +22,19 @@ struct ButtonSpec
 const ButtonSpec kButtons[CToolBarDlg::kButtonCount] = {
     {CToolBarDlg::IDC_TB_START, "开始录像", QRect(0, 0, 39, 38), ":/icons/start.png", &CToolBarDlg::OnStart},
     {CToolBarDlg::IDC_TB_STOP, "停止录像", QRect(42, 0, 39, 38), ":/icons/stop.png", &CToolBarDlg::OnStop},
-    {CToolBarDlg::IDC_TB_SNAPSHOT, "拍取照片", QRect(84, 0, 39, 38), ":/icons/snapshot.png", &CToolBarDlg::OnSnapshot},
-    {CToolBarDlg::IDC_TB_OPTIONS, "选项设置", QRect(126, 0, 39, 38), ":/icons/options.png", &CToolBarDlg::OnOptions},
-    {CToolBarDlg::IDC_TB_UPDATE, "更新软件", QRect(168, 0, 39, 38), ":/icons/update.png", &CToolBarDlg::OnCheckUpdate},
-    {CToolBarDlg::IDC_TB_HELP, "查看帮助", QRect(210, 0, 39, 38), ":/icons/help.png", &CToolBarDlg::OnHelpPage},
+    {CToolBarDlg::IDC_TB_SNAPSHOT, "拍取照片", QRect(84, 0, 39, 38), ":/icons/snapshot.png",
+     &CToolBarDlg::OnSnapshot},
+    {CToolBarDlg::IDC_TB_OPTIONS, "选项设置", QRect(126, 0, 39, 38), ":/icons/options.png",
+     &CToolBarDlg::OnOptions},
+    {CToolBarDlg::IDC_TB_UPDATE, "更新软件", QRect(168, 0, 39, 38), ":/icons/update.png",
+     &CToolBarDlg::OnCheckUpdate},
+    {CToolBarDlg::IDC_TB_HELP, "查看帮助", QRect(210, 0, 39, 38), ":/icons/help.png",
+     &CToolBarDlg::OnHelpPage},
 };
 
 } // namespace
 
-CToolBarDlg::CToolBarDlg(QWidget* parent)
-    : QWidget(parent)
+CToolBarDlg::CToolBarDlg(QWidget* parent) : QWidget(parent)
 {
     InitTorvaneResources();
     setObjectName("toolBar");

@@ -14,7 +14,7 @@ class CToolBarDlg : public QWidget
 {
     Q_OBJECT
 
-public:
+  public:
     enum ButtonId : int
     {
         IDC_TB_START = 1000,
@@ -39,6 +39,6 @@ public:
     void OnCheckUpdate();
     void OnHelpPage();
 
-private:
+  private:
     std::array<CButtonST*, kButtonCount> m_buttons{};
 };

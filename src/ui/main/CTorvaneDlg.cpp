@@ -40,8 +40,7 @@ const char* const kWindow = "window";
 
 } // namespace
 
-CTorvaneDlg::CTorvaneDlg(QWidget* parent)
-    : QMainWindow(parent)
+CTorvaneDlg::CTorvaneDlg(QWidget* parent) : QMainWindow(parent)
 {
     InitTorvaneResources();
     setWindowIcon(QIcon(QStringLiteral(":/icons/torvane.png")));
@@ -156,9 +155,11 @@ void CTorvaneDlg::OnInitDialog(StartRequests requests)
     IniSetInt(g_configPath, kMain, "topmost", topmost ? 1 : 0);
 
     m_recordFolder = ReadSaveFolder(g_configPath);
-    SetStatusText(kStatusFolderPart, QStringLiteral("视频保存文件夹：") + QString::fromStdString(m_recordFolder));
+    SetStatusText(kStatusFolderPart,
+                  QStringLiteral("视频保存文件夹：") + QString::fromStdString(m_recordFolder));
 
-    setWindowTitle(QStringLiteral("%1 v%2").arg(QString::fromUtf8(kProductTitle), QString::fromUtf8(kProductVersion)));
+    setWindowTitle(
+        QStringLiteral("%1 v%2").arg(QString::fromUtf8(kProductTitle), QString::fromUtf8(kProductVersion)));
 }
 
 void CTorvaneDlg::CreateChildWindows()

@@ -25,7 +25,7 @@ class CTorvaneDlg : public QMainWindow
 {
     Q_OBJECT
 
-public:
+  public:
     // Menu command ids.
     enum CommandId : int
     {
@@ -119,12 +119,12 @@ public:
     CVideoDb m_recordingsIndex;
     CRecycler m_recycler{m_recordingsIndex}; // at most one recycling worker
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void CreateMenu();
     void CreateChildWindows();
     void OnSize();

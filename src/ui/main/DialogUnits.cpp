@@ -10,7 +10,8 @@ DialogBaseUnits BaseUnitsOf(const QFont& font)
 {
     const QFontMetrics metrics(font);
     DialogBaseUnits base;
-    base.x = DialogBaseUnitX(metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")));
+    base.x = DialogBaseUnitX(
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")));
     base.y = metrics.height();
     return base;
 }
@@ -29,7 +30,8 @@ QRect DialogUnitsToPixels(const QRect& units, const DialogBaseUnits& base)
 QFont MainDialogFont()
 {
     QFont font(QStringLiteral("SimSun"), 9);
-    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("WenQuanYi Micro Hei")});
+    font.setFamilies(
+        {QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("WenQuanYi Micro Hei")});
     return font;
 }
 

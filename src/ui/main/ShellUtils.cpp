@@ -46,7 +46,8 @@ bool OpenInBrowser(const std::string& target)
             return true;
         }
     }
-    return StartBrowser(QStringLiteral("x-www-browser"), text) || StartBrowser(QStringLiteral("sensible-browser"), text);
+    return StartBrowser(QStringLiteral("x-www-browser"), text) ||
+           StartBrowser(QStringLiteral("sensible-browser"), text);
 }
 
 bool WaitWithMessages(int milliseconds)
@@ -57,8 +58,10 @@ bool WaitWithMessages(int milliseconds)
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &loop, [&loop] { loop.exit(0); });
-    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, &loop, [&loop] { loop.exit(1); });
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, &loop,
+                     [&loop] { loop.exit(1); });
     timer.start(milliseconds);
     return loop.exec() == 0;
 }

@@ -25,8 +25,7 @@ void OnSignal(int signalNumber)
 
 } // namespace
 
-SignalRelay::SignalRelay(QObject* parent)
-    : QObject(parent)
+SignalRelay::SignalRelay(QObject* parent) : QObject(parent)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalFds) != 0) {
         return;
@@ -36,7 +35,9 @@ SignalRelay::SignalRelay(QObject* parent)
     m_notifier = new QSocketNotifier(g_signalFds[1], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &SignalRelay::ReadSignals);
 
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -47,7 +48,9 @@ SignalRelay::SignalRelay(QObject* parent)
 
 SignalRelay::~SignalRelay()
 {
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
     for (int signalNumber : kRelayedSignals) {

@@ -11,16 +11,16 @@ class SignalRelay : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     explicit SignalRelay(QObject* parent = nullptr);
     ~SignalRelay() override;
 
     bool isValid() const { return m_notifier != nullptr; }
 
-signals:
+  signals:
     void signalReceived(int signalNumber);
 
-private:
+  private:
     void ReadSignals();
 
     QSocketNotifier* m_notifier = nullptr;

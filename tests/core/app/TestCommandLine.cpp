@@ -6,7 +6,7 @@ class TestCommandLine : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void parses_data();
     void parses();
     void processArgumentsDecideTaskStart();
@@ -23,11 +23,12 @@ void TestCommandLine::parses_data()
     QTest::newRow("empty vector") << QStringList{} << false << false << "";
     QTest::newRow("task") << QStringList{"Torvane", "task"} << true << false << "";
     QTest::newRow("TASK upper case") << QStringList{"Torvane", "TASK"} << true << false << "";
-    QTest::newRow("task with extra arguments") << QStringList{"Torvane", "Task", "x", "y"} << true << false << "";
+    QTest::newRow("task with extra arguments")
+        << QStringList{"Torvane", "Task", "x", "y"} << true << false << "";
     QTest::newRow("task not first") << QStringList{"Torvane", "x", "task"} << false << false << "";
     QTest::newRow("task as prefix") << QStringList{"Torvane", "tasks"} << false << false << "";
-    QTest::newRow("delete with path") << QStringList{"Torvane", "delete", "/tmp/a b.avi"} << false << true
-                                      << "/tmp/a b.avi";
+    QTest::newRow("delete with path")
+        << QStringList{"Torvane", "delete", "/tmp/a b.avi"} << false << true << "/tmp/a b.avi";
     QTest::newRow("DELETE upper case") << QStringList{"Torvane", "DELETE", "/x"} << false << true << "/x";
     QTest::newRow("Delete mixed case") << QStringList{"Torvane", "Delete", "/x"} << false << true << "/x";
     QTest::newRow("delete extra arguments ignored")
@@ -36,7 +37,8 @@ void TestCommandLine::parses_data()
     QTest::newRow("delete path with Chinese")
         << QStringList{"Torvane", "delete", "/录像/1#1.avi"} << false << true << "/录像/1#1.avi";
     QTest::newRow("unknown keyword") << QStringList{"Torvane", "remove", "/x"} << false << false << "";
-    QTest::newRow("keyword in program position") << QStringList{"delete", "task", "/x"} << true << false << "";
+    QTest::newRow("keyword in program position")
+        << QStringList{"delete", "task", "/x"} << true << false << "";
 }
 
 void TestCommandLine::parses()

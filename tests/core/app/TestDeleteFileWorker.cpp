@@ -79,7 +79,7 @@ class TestDeleteFileWorker : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void fileOpenElsewhereIsDeletedAndReaderUndisturbed();
     void missingPathEndsAtOnce();
@@ -157,8 +157,10 @@ void TestDeleteFileWorker::retriesOnceASecondUntilTheFileCanGo()
     {
         std::lock_guard<std::mutex> lock(g_attemptsMutex);
         for (size_t i = 1; i < g_attempts.size(); ++i) {
-            const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(g_attempts[i] - g_attempts[i - 1]);
-            QVERIFY2(gap.count() >= 950 && gap.count() < 1500, qPrintable(QString("gap %1 ms").arg(gap.count())));
+            const auto gap =
+                std::chrono::duration_cast<std::chrono::milliseconds>(g_attempts[i] - g_attempts[i - 1]);
+            QVERIFY2(gap.count() >= 950 && gap.count() < 1500,
+                     qPrintable(QString("gap %1 ms").arg(gap.count())));
         }
     }
 

@@ -13,10 +13,10 @@ const AnchorRect kInitialParent{100, 50, 500, 350};
 const AnchorRect kCurrentParent{-20, 0, 480, 390};
 
 // Expected edges per flag value 0..7, worked out by hand from the rule.
-const int kLeft[8] = {12, 12, 10, 10, 12, 110, 10, 10};     // 10 * 1.25 = 12.5 -> 12
+const int kLeft[8] = {12, 12, 10, 10, 12, 110, 10, 10};         // 10 * 1.25 = 12.5 -> 12
 const int kRight[8] = {137, 112, 135, 110, 210, 210, 210, 210}; // 100 * 1.25 = 125
-const int kTop[8] = {27, 27, 21, 21, 27, 111, 21, 21};       // 21 * 1.3 = 27.3 -> 27
-const int kBottom[8] = {92, 77, 86, 71, 161, 161, 161, 161}; // 50 * 1.3 = 65
+const int kTop[8] = {27, 27, 21, 21, 27, 111, 21, 21};          // 21 * 1.3 = 27.3 -> 27
+const int kBottom[8] = {92, 77, 86, 71, 161, 161, 161, 161};    // 50 * 1.3 = 65
 
 } // namespace
 
@@ -24,7 +24,7 @@ class TestAnchorMath : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void scaleComesFromWindowRectangles();
     void scaleOfAnEmptyCaptureIsNeutral();
     void everyFlagCombination_data();
@@ -76,7 +76,9 @@ void TestAnchorMath::everyFlagCombination()
     QFETCH(AnchorRect, expected);
     const AnchorRect got = AnchorReposition(kChild, horizontalFlags, verticalFlags,
                                             ComputeAnchorScale(kInitialParent, kCurrentParent));
-    QVERIFY2(got == expected, qPrintable(QString("got (%1,%2)-(%3,%4)").arg(got.left).arg(got.top).arg(got.right).arg(got.bottom)));
+    QVERIFY2(
+        got == expected,
+        qPrintable(QString("got (%1,%2)-(%3,%4)").arg(got.left).arg(got.top).arg(got.right).arg(got.bottom)));
 }
 
 void TestAnchorMath::truncatesTowardZero_data()
@@ -91,7 +93,7 @@ void TestAnchorMath::truncatesTowardZero_data()
     // -7 * 0.5 = -3.5 -> -3 (not -4); far: -3 + 3 * 0.5 = -1.5 -> -1 (the sum is truncated).
     QTest::newRow("negative, scaled") << -7 << -4 << 0 << 0.5 << -3 << -1;
     QTest::newRow("negative, size kept") << -7 << -4 << 1 << 0.5 << -3 << 0;
-    QTest::newRow("shrink positive") << 15 << 40 << 0 << 0.3 << 4 << 11; // 4.5 -> 4; 4 + 7.5 -> 11
+    QTest::newRow("shrink positive") << 15 << 40 << 0 << 0.3 << 4 << 11;       // 4.5 -> 4; 4 + 7.5 -> 11
     QTest::newRow("near anchored shrink") << 15 << 40 << 2 << 0.3 << 15 << 22; // 15 + 7.5 -> 22
 }
 
@@ -152,7 +154,9 @@ void TestAnchorMath::previewGrid()
     const int cellWidth = PreviewCellExtent(panelWidth, cols);
     const int cellHeight = PreviewCellExtent(panelHeight, rows);
     const AnchorRect got = PreviewCellRect(index, cols, cellWidth, cellHeight);
-    QVERIFY2(got == expected, qPrintable(QString("got (%1,%2)-(%3,%4)").arg(got.left).arg(got.top).arg(got.right).arg(got.bottom)));
+    QVERIFY2(
+        got == expected,
+        qPrintable(QString("got (%1,%2)-(%3,%4)").arg(got.left).arg(got.top).arg(got.right).arg(got.bottom)));
 }
 
 void TestAnchorMath::dialogUnits_data()

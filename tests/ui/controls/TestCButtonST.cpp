@@ -35,7 +35,8 @@ struct Panel : QWidget
     }
 };
 
-void SendMouse(QWidget* widget, QEvent::Type type, Qt::MouseButtons buttons, Qt::MouseButton button = Qt::LeftButton)
+void SendMouse(QWidget* widget, QEvent::Type type, Qt::MouseButtons buttons,
+               Qt::MouseButton button = Qt::LeftButton)
 {
     const QPointF pos(widget->width() / 2.0, widget->height() / 2.0);
     QMouseEvent event(type, pos, widget->mapToGlobal(pos), button, buttons, Qt::NoModifier);
@@ -73,7 +74,7 @@ class TestCButtonST : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void cleanup();
     void loadIconsReportsUnreadableIcons();
@@ -83,7 +84,7 @@ private slots:
     void disablingClearsHoverMovesFocusAndEmbosses();
     void doubleClickGivesTwoClicks();
 
-private:
+  private:
     QTemporaryDir m_dir;
     Panel* m_panel = nullptr;
     CButtonST* m_button = nullptr;
@@ -160,10 +161,12 @@ void TestCButtonST::enteringWithTheLeftButtonHeldDoesNotLightUp()
 {
     // Dragging onto the button with the left button down.
     const QPointF pos(5, 5);
-    QMouseEvent move(QEvent::MouseMove, pos, m_button->mapToGlobal(pos), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, pos, m_button->mapToGlobal(pos), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(m_button, &move);
     QVERIFY(!m_button->isHovered());
-    QMouseEvent free(QEvent::MouseMove, pos, m_button->mapToGlobal(pos), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent free(QEvent::MouseMove, pos, m_button->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(m_button, &free);
     QVERIFY(m_button->isHovered());
 }

@@ -12,7 +12,7 @@ class TestCToolBarDlg : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void sixButtonsWithIdsCaptionsPlacesAndIcons();
     void stopAndSnapshotStoreTheRunFlag();
     void startButtonStateIsReadable();

@@ -14,9 +14,9 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
-#include <QPushButton>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QtTest>
@@ -31,7 +31,7 @@ namespace {
 // window has handled it.
 class FakeCaptureThread : public QThread
 {
-protected:
+  protected:
     void run() override
     {
         while (g_captureState != kCaptureStopRequested) {
@@ -78,7 +78,7 @@ class TestCTorvaneDlg : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void cleanup();
 
@@ -102,7 +102,7 @@ private slots:
     void commandsOpenTheirTargets();
     void aboutBoxShowsTheVersion();
 
-private:
+  private:
     std::unique_ptr<TempDir> m_dir;
     std::unique_ptr<CTorvaneDlg> m_dlg;
     void Create();
@@ -140,14 +140,16 @@ void TestCTorvaneDlg::menuMatchesTheResource()
     QCOMPARE(popups[0]->text(), QStringLiteral("操作&O"));
     QCOMPARE(popups[1]->text(), QStringLiteral("设置&S"));
     QCOMPARE(popups[2]->text(), QStringLiteral("帮助&H"));
-    QCOMPARE(MenuTexts(popups[0]->menu()), (QStringList{"开始监控录像", "停止监控录像", "拍取照片", "-", "打开录像文件夹",
-                                                         "窗口置顶", "-", "退出"}));
+    QCOMPARE(MenuTexts(popups[0]->menu()), (QStringList{"开始监控录像", "停止监控录像", "拍取照片", "-",
+                                                        "打开录像文件夹", "窗口置顶", "-", "退出"}));
     QCOMPARE(MenuTexts(popups[1]->menu()), QStringList{QStringLiteral("选项") + QString(15, ' ')});
-    QCOMPARE(MenuTexts(popups[2]->menu()), (QStringList{"查看帮助文件", "访问官方博客", "反馈留言", "-", "关于"}));
-    const int ids[] = {CTorvaneDlg::ID_OP_START, CTorvaneDlg::ID_OP_STOP, CTorvaneDlg::ID_OP_SNAPSHOT,
-                       CTorvaneDlg::ID_OP_OPEN_FOLDER, CTorvaneDlg::ID_OP_TOPMOST, CTorvaneDlg::ID_OP_EXIT,
-                       CTorvaneDlg::ID_SET_OPTIONS, CTorvaneDlg::ID_HELP_FILE, CTorvaneDlg::ID_HELP_BLOG,
-                       CTorvaneDlg::ID_HELP_FEEDBACK, CTorvaneDlg::ID_HELP_ABOUT};
+    QCOMPARE(MenuTexts(popups[2]->menu()),
+             (QStringList{"查看帮助文件", "访问官方博客", "反馈留言", "-", "关于"}));
+    const int ids[] = {
+        CTorvaneDlg::ID_OP_START,       CTorvaneDlg::ID_OP_STOP,    CTorvaneDlg::ID_OP_SNAPSHOT,
+        CTorvaneDlg::ID_OP_OPEN_FOLDER, CTorvaneDlg::ID_OP_TOPMOST, CTorvaneDlg::ID_OP_EXIT,
+        CTorvaneDlg::ID_SET_OPTIONS,    CTorvaneDlg::ID_HELP_FILE,  CTorvaneDlg::ID_HELP_BLOG,
+        CTorvaneDlg::ID_HELP_FEEDBACK,  CTorvaneDlg::ID_HELP_ABOUT};
     for (int id : ids) {
         QVERIFY(m_dlg->Action(id));
         QCOMPARE(m_dlg->Action(id)->data().toInt(), id);
@@ -302,7 +304,8 @@ void TestCTorvaneDlg::growingTallerStretchesThePreviewOnly()
     const QRect client = m_dlg->centralWidget()->rect();
 
     // Preview: top fixed, bottom follows the window, width unchanged (rx = 1).
-    QCOMPARE(m_dlg->m_preview->geometry(), QRect(preview.left(), preview.top(), preview.width(), preview.height() + dy));
+    QCOMPARE(m_dlg->m_preview->geometry(),
+             QRect(preview.left(), preview.top(), preview.width(), preview.height() + dy));
     // Toolbar: top-left fixed, height scales with the window (it then reaches over the preview).
     QCOMPARE(m_dlg->m_toolBar->geometry().topLeft(), toolBar.topLeft());
     QCOMPARE(m_dlg->m_toolBar->height(), toolBar.height() * 2);
@@ -375,7 +378,8 @@ void TestCTorvaneDlg::previewCellsFillTheGridRowByRow()
     QCOMPARE(g_cellWidth.load(), (w + 4) / cols - 4);
     QCOMPARE(g_cellHeight.load(), (h + 4) / rows - 4);
     for (int i = 0; i < cameras; ++i) {
-        const QRect expected((i % cols) * (g_cellWidth + 4), (i / cols) * (g_cellHeight + 4), g_cellWidth, g_cellHeight);
+        const QRect expected((i % cols) * (g_cellWidth + 4), (i / cols) * (g_cellHeight + 4), g_cellWidth,
+                             g_cellHeight);
         QCOMPARE(g_previewCells[static_cast<size_t>(i)]->geometry(), expected);
     }
 }
@@ -466,7 +470,7 @@ void TestCTorvaneDlg::commandsOpenTheirTargets()
         m_dlg->Action(command)->trigger();
     }
     const QString target = expected == "@site" ? QString::fromStdString(g_helpUrl)
-                                                : QString::fromStdString(g_programDir) + expected;
+                                               : QString::fromStdString(g_programDir) + expected;
     QTRY_COMPARE(ReadText(log), target + "\n");
 }
 

@@ -17,7 +17,9 @@ QString MakeFakeBrowser(const QTemporaryDir& dir, const QString& logPath)
     if (!script.open(QIODevice::WriteOnly)) {
         return {};
     }
-    script.write(QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '%1'; done\n").arg(logPath).toUtf8());
+    script.write(QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '%1'; done\n")
+                     .arg(logPath)
+                     .toUtf8());
     script.close();
     script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return path;
@@ -29,7 +31,7 @@ class TestShellUtils : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void fallbackBrowserGetsTheTargetAsOneArgument_data();
     void fallbackBrowserGetsTheTargetAsOneArgument();
     void emptyTargetOpensNothing();
@@ -73,7 +75,8 @@ void TestShellUtils::waitDispatchesBlockingCallsFromWorkers()
     QObject receiver;
     bool handled = false;
     std::thread worker([&] {
-        QMetaObject::invokeMethod(&receiver, [&] { handled = true; }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            &receiver, [&] { handled = true; }, Qt::BlockingQueuedConnection);
     });
     QElapsedTimer clock;
     clock.start();

@@ -9,7 +9,7 @@ class TestSignalRelay : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void signalsArriveThroughTheEventLoop();
 };
 

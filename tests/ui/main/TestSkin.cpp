@@ -10,7 +10,7 @@ class TestSkin : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void cleanup();
     void missingOrEmptySkinShowsTheMessageOnce_data();
     void missingOrEmptySkinShowsTheMessageOnce();
@@ -43,8 +43,9 @@ void TestSkin::missingOrEmptySkinShowsTheMessageOnce()
     QVERIFY2(driver.unexpected.isEmpty(), qPrintable(driver.unexpected.join(", ")));
     QCOMPARE(driver.messages.size(), size_t(1));
     QCOMPARE(driver.messages[0].text,
-             QStringLiteral("初始化皮肤库失败，可能是杀软误报所致，\n您可以暂时关闭杀软防护或者让杀软放行本软件！\n"
-                            "然后重新启动本软件进行尝试，如有问题可以联系作者！"));
+             QStringLiteral(
+                 "初始化皮肤库失败，可能是杀软误报所致，\n您可以暂时关闭杀软防护或者让杀软放行本软件！\n"
+                 "然后重新启动本软件进行尝试，如有问题可以联系作者！"));
     QCOMPARE(qApp->styleSheet(), QString());
 }
 

@@ -29,14 +29,14 @@ class TestTorvaneProcess : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void cleanup();
     void signalClosesLikeTheCloseBox_data();
     void signalClosesLikeTheCloseBox();
     void usr1RequestsASnapshotAndKeepsRunning();
 
-private:
+  private:
     bool StartAndWaitUntilUp();
 
     QTemporaryDir* m_dir = nullptr;
