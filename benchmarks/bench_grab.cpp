@@ -70,7 +70,8 @@ Result Run(int cameraCount, double seconds, std::chrono::milliseconds pausePerPa
     std::vector<double> agesMs;
     const double cpuStart = CpuSeconds();
     const Clock::time_point start = Clock::now();
-    const Clock::time_point end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    const Clock::time_point end =
+        start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     while (Clock::now() < end) {
         for (int i = 0; i < cameraCount; ++i) {
             if (!cameras[size_t(i)]->GrabFrame()) {
@@ -107,8 +108,8 @@ Result Run(int cameraCount, double seconds, std::chrono::milliseconds pausePerPa
 int main(int argc, char** argv)
 {
     const double seconds = argc > 1 ? std::max(0.5, std::atof(argv[1])) : 3.0;
-    std::printf("Synthetic cameras at 30 fps, 320x240, grabbed in one thread; %.1f s per run; %u CPUs\n", seconds,
-                std::thread::hardware_concurrency());
+    std::printf("Synthetic cameras at 30 fps, 320x240, grabbed in one thread; %.1f s per run; %u CPUs\n",
+                seconds, std::thread::hardware_concurrency());
     std::printf("CPU%% = whole process (readers + grabbing thread), 100%% = one core\n\n");
     for (const int pauseMs : {0, 20}) {
         std::printf("%s\n", pauseMs ? "With a 20 ms pause after each pass (as the capture loop does):"
@@ -118,7 +119,8 @@ int main(int argc, char** argv)
         for (const int count : {1, 4, 9, 16}) {
             const Result r = Run(count, seconds, std::chrono::milliseconds(pauseMs));
             std::printf("%8d %12.1f %12.1f %12.1f %12.1f %12.1f %8.1f %8ld\n", count, r.framesPerSecondMin,
-                        r.framesPerSecondMean, r.ageMedianMs, r.ageP99Ms, r.ageMaxMs, r.cpuPercent, r.failedGrabs);
+                        r.framesPerSecondMean, r.ageMedianMs, r.ageP99Ms, r.ageMaxMs, r.cpuPercent,
+                        r.failedGrabs);
         }
         std::printf("\n");
     }

@@ -10,10 +10,10 @@
 // A canned video node for FakeV4l2Io.
 struct FakeV4l2Node
 {
-    std::string path;           // "/some/dir/video0": the number is taken from the name
-    std::string card;           // the driver's card name
-    uint32_t capabilities = 0;  // v4l2_capability::capabilities
-    uint32_t deviceCaps = 0;    // v4l2_capability::device_caps
+    std::string path;              // "/some/dir/video0": the number is taken from the name
+    std::string card;              // the driver's card name
+    uint32_t capabilities = 0;     // v4l2_capability::capabilities
+    uint32_t deviceCaps = 0;       // v4l2_capability::device_caps
     std::vector<uint32_t> formats; // capture pixel formats, for VIDIOC_ENUM_FMT
     bool openFails = false;
     bool queryFails = false;

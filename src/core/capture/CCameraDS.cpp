@@ -41,9 +41,9 @@ struct CCameraDS::Impl
     std::unique_ptr<FrameReader> reader;
     int width = 0;
     int height = 0;
-    uint64_t sequence = 0;              // of the frame last taken from the reader
-    cv::Mat taken;                      // that frame as the source gave it
-    cv::Mat image;                      // what GrabFrame lends out
+    uint64_t sequence = 0; // of the frame last taken from the reader
+    cv::Mat taken;         // that frame as the source gave it
+    cv::Mat image;         // what GrabFrame lends out
     std::chrono::steady_clock::time_point frameTime;
 };
 

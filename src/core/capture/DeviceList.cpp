@@ -19,7 +19,8 @@ bool V4l2Hidden()
 std::vector<DeviceEntry> ListDevices()
 {
     std::vector<DeviceEntry> devices;
-    const std::vector<V4l2Node> nodes = V4l2Hidden() ? std::vector<V4l2Node>() : EnumerateV4l2Nodes(CurrentV4l2Io());
+    const std::vector<V4l2Node> nodes =
+        V4l2Hidden() ? std::vector<V4l2Node>() : EnumerateV4l2Nodes(CurrentV4l2Io());
     for (const V4l2Node& node : nodes) {
         DeviceEntry entry;
         entry.isV4l2 = true;

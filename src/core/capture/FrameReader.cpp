@@ -23,8 +23,7 @@ bool FrameSource::SleepUntil(Clock::time_point deadline)
     return !m_wake.wait_until(lock, deadline, [this] { return m_interrupted; });
 }
 
-FrameReader::FrameReader(std::unique_ptr<FrameSource> source)
-    : m_source(std::move(source))
+FrameReader::FrameReader(std::unique_ptr<FrameSource> source) : m_source(std::move(source))
 {
     m_thread = std::thread(&FrameReader::Run, this);
 }
@@ -60,9 +59,8 @@ bool FrameReader::TakeNewer(uint64_t& sequence, cv::Mat& frame, FrameSource::Clo
                             std::chrono::milliseconds timeout)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    const bool fresh =
-        m_newFrame.wait_for(lock, timeout, [&] { return m_sequence > sequence || m_ended; }) &&
-        m_sequence > sequence;
+    const bool fresh = m_newFrame.wait_for(lock, timeout, [&] { return m_sequence > sequence || m_ended; }) &&
+                       m_sequence > sequence;
     if (!fresh)
         return false;
     cv::swap(frame, m_latest);

@@ -7,8 +7,7 @@
 PatternSource::PatternSource(const SourceSpec& spec, int width, int height)
     : m_interval(std::chrono::duration_cast<Clock::duration>(
           std::chrono::duration<double>(1.0 / spec.framesPerSecond))),
-      m_stallAfterFrames(spec.stallAfterFrames),
-      m_start(Clock::now())
+      m_stallAfterFrames(spec.stallAfterFrames), m_start(Clock::now())
 {
     if (spec.width > 0 && spec.height > 0) {
         width = spec.width;
@@ -32,7 +31,8 @@ void PatternSource::DrawPicture(cv::Mat& frame, int64_t frameNumber)
     const int height = frame.rows;
     const int barWidth = std::max(4, width / 16);
     const int barX = int(frameNumber * 4 % std::max(1, width - barWidth));
-    cv::rectangle(frame, cv::Rect(barX, height / 4, barWidth, height / 2), cv::Scalar(0, 200, 255), cv::FILLED);
+    cv::rectangle(frame, cv::Rect(barX, height / 4, barWidth, height / 2), cv::Scalar(0, 200, 255),
+                  cv::FILLED);
     const int radius = std::max(4, height / 12);
     const int span = std::max(1, height - 2 * radius - height / 4);
     const int phase = int(frameNumber * 3 % (2 * span));

@@ -13,8 +13,8 @@ struct SourceSpec
         Url,     // a network stream opened through FFmpeg
     };
     Kind kind = Kind::Pattern;
-    std::string location; // file path or URL as given
-    std::string name;     // shown in the device list
+    std::string location;          // file path or URL as given
+    std::string name;              // shown in the device list
     double framesPerSecond = 30.0; // pattern only
     // Pattern only: size it draws at (0 = the size asked for at Open), and the
     // number of frames after which it stops delivering, like an unplugged

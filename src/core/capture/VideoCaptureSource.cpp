@@ -49,7 +49,8 @@ std::unique_ptr<VideoCaptureSource> VideoCaptureSource::OpenV4l2(const std::stri
     // Drivers choose the nearest size they have; frames of another size are
     // scaled by the camera object, so the answer is not checked here.
     capture->set(cv::CAP_PROP_BUFFERSIZE, 2);
-    return std::unique_ptr<VideoCaptureSource>(new VideoCaptureSource(std::move(capture), Pacing::Live, path));
+    return std::unique_ptr<VideoCaptureSource>(
+        new VideoCaptureSource(std::move(capture), Pacing::Live, path));
 }
 
 std::unique_ptr<VideoCaptureSource> VideoCaptureSource::OpenFile(const std::string& path)

@@ -193,7 +193,8 @@ void TestCCameraDS::patternGivesFreshFramesAtItsRate()
     while (ElapsedMs(start) < 1000.0) {
         cv::Mat* frame = camera.GrabFrame();
         QVERIFY(frame);
-        const double ageMs = std::chrono::duration<double, std::milli>(Clock::now() - camera.LastFrameTime()).count();
+        const double ageMs =
+            std::chrono::duration<double, std::milli>(Clock::now() - camera.LastFrameTime()).count();
         oldestMs = std::max(oldestMs, ageMs);
         QCOMPARE(frame->type(), CV_8UC3);
         QCOMPARE(frame->cols, 320);
@@ -302,8 +303,9 @@ void TestCCameraDS::streamDeliversUntilItEnds()
 
     // ffmpeg serves the clip once, in real time, to the first client.
     QProcess server;
-    server.start(ffmpeg, {"-nostdin", "-v", "error", "-re", "-i", QString::fromStdString(clip), "-c:v", "mpeg4", "-q:v", "3",
-                          "-f", "mpegts", QString("tcp://127.0.0.1:%1?listen=1").arg(port)});
+    server.start(ffmpeg,
+                 {"-nostdin", "-v", "error", "-re", "-i", QString::fromStdString(clip), "-c:v", "mpeg4",
+                  "-q:v", "3", "-f", "mpegts", QString("tcp://127.0.0.1:%1?listen=1").arg(port)});
     QVERIFY(server.waitForStarted());
     SetSources("tcp://viewer:pw@127.0.0.1:" + std::to_string(port));
     char name[260] = "";

@@ -127,12 +127,32 @@ void TestFrameStamp::survivesMpeg4AtAModerateBitrate()
     {
         std::ofstream raw(dir.file("frames.bgr"), std::ios::binary);
         for (const cv::Mat& frame : frames)
-            raw.write(reinterpret_cast<const char*>(frame.data), std::streamsize(frame.total() * frame.elemSize()));
+            raw.write(reinterpret_cast<const char*>(frame.data),
+                      std::streamsize(frame.total() * frame.elemSize()));
     }
     QProcess encoder;
-    encoder.start(ffmpeg, {"-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "bgr24", "-s", "320x240", "-r", "25",
-                           "-i", QString::fromStdString(dir.file("frames.bgr")), "-c:v", "mpeg4", "-vtag", "XVID",
-                           "-b:v", "200k", "-g", "25", QString::fromStdString(dir.file("out.avi"))});
+    encoder.start(ffmpeg, {"-v",
+                           "error",
+                           "-y",
+                           "-f",
+                           "rawvideo",
+                           "-pix_fmt",
+                           "bgr24",
+                           "-s",
+                           "320x240",
+                           "-r",
+                           "25",
+                           "-i",
+                           QString::fromStdString(dir.file("frames.bgr")),
+                           "-c:v",
+                           "mpeg4",
+                           "-vtag",
+                           "XVID",
+                           "-b:v",
+                           "200k",
+                           "-g",
+                           "25",
+                           QString::fromStdString(dir.file("out.avi"))});
     QVERIFY(encoder.waitForFinished(30000));
     QCOMPARE(encoder.exitCode(), 0);
 

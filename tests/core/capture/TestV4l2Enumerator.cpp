@@ -58,7 +58,8 @@ void TestV4l2Enumerator::keepsCaptureNodesInNodeOrder_data()
 
     const std::string dir = "/nonexistent/";
     QTest::newRow("no nodes") << std::vector<FakeV4l2Node>{} << QStringList{};
-    QTest::newRow("capture node") << std::vector<FakeV4l2Node>{FakeV4l2Io::CaptureNode(dir + "video0", "HD Webcam")}
+    QTest::newRow("capture node") << std::vector<FakeV4l2Node>{FakeV4l2Io::CaptureNode(dir + "video0",
+                                                                                       "HD Webcam")}
                                   << QStringList{"/nonexistent/video0=HD Webcam"};
     QTest::newRow("UVC metadata node dropped")
         << std::vector<FakeV4l2Node>{FakeV4l2Io::CaptureNode(dir + "video0", "HD Webcam"),
@@ -69,9 +70,11 @@ void TestV4l2Enumerator::keepsCaptureNodesInNodeOrder_data()
         << QStringList{"/nonexistent/video0=Old Grabber"};
     FakeV4l2Node readOnly = OldDriverNode(dir + "video0", "Read Only");
     readOnly.capabilities = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_READWRITE;
-    QTest::newRow("capture without streaming dropped") << std::vector<FakeV4l2Node>{readOnly} << QStringList{};
+    QTest::newRow("capture without streaming dropped")
+        << std::vector<FakeV4l2Node>{readOnly} << QStringList{};
     QTest::newRow("memory-to-memory codec dropped")
-        << std::vector<FakeV4l2Node>{CodecNode(dir + "video10"), FakeV4l2Io::CaptureNode(dir + "video11", "Cam")}
+        << std::vector<FakeV4l2Node>{CodecNode(dir + "video10"),
+                                     FakeV4l2Io::CaptureNode(dir + "video11", "Cam")}
         << QStringList{"/nonexistent/video11=Cam"};
     FakeV4l2Node locked = FakeV4l2Io::CaptureNode(dir + "video0", "Locked");
     locked.openFails = true;
