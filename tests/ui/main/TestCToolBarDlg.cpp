@@ -1,3 +1,4 @@
+#include "FakeBrowser.h"
 #include "app/Product.h"
 #include "app/RunState.h"
 #include "controls/CButtonST.h"
@@ -73,23 +74,11 @@ void TestCToolBarDlg::helpButtonOpensTheSiteAddress()
 {
     // No desktop services offscreen: the address reaches the fallback browser.
     QTemporaryDir dir;
-    const QString log = dir.filePath("args.log");
-    const QString browser = dir.filePath("browser");
-    QFile script(browser);
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\n").arg(log).toUtf8());
-    script.close();
-    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    qputenv("BROWSER", browser.toUtf8());
-
+    FakeBrowser browser(dir.path());
     g_helpUrl = "http://127.0.0.1:9/site/";
     CToolBarDlg toolBar;
     toolBar.Button(CToolBarDlg::IDC_TB_HELP)->click();
-    const auto contents = [&log] {
-        QFile file(log);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
-    QTRY_COMPARE(contents(), QByteArray("http://127.0.0.1:9/site/\n"));
+    QTRY_COMPARE(browser.Received(), QStringLiteral("http://127.0.0.1:9/site/\n"));
 }
 
 QTEST_MAIN(TestCToolBarDlg)

@@ -1,5 +1,7 @@
+#include "FakeBrowser.h"
 #include "ModalDriver.h"
 #include "TempDir.h"
+#include "app/CommandLine.h"
 #include "app/IniFile.h"
 #include "app/Product.h"
 #include "app/ProgramPaths.h"
@@ -21,6 +23,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <fstream>
 #include <memory>
 #include <thread>
 
@@ -40,28 +43,6 @@ class FakeCaptureThread : public QThread
         QMetaObject::invokeMethod(g_mainDlg, "OnRecordingEnded", Qt::BlockingQueuedConnection);
     }
 };
-
-// A browser stand-in: the desktop has no URL handler offscreen, so every
-// target goes to $BROWSER, which records its arguments here.
-QString InstallFakeBrowser(const std::string& folder)
-{
-    const QString log = QString::fromStdString(folder + "browser.log");
-    const QString path = QString::fromStdString(folder + "browser");
-    QFile script(path);
-    if (script.open(QIODevice::WriteOnly)) {
-        script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" >> '%1'\n").arg(log).toUtf8());
-        script.close();
-        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    }
-    qputenv("BROWSER", path.toUtf8());
-    return log;
-}
-
-QString ReadText(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 
 QStringList MenuTexts(QMenu* menu)
 {
@@ -101,6 +82,7 @@ class TestCTorvaneDlg : public QObject
     void commandsOpenTheirTargets_data();
     void commandsOpenTheirTargets();
     void aboutBoxShowsTheVersion();
+    void deleteArgumentRemovesTheFile();
 
   private:
     std::unique_ptr<TempDir> m_dir;
@@ -451,7 +433,7 @@ void TestCTorvaneDlg::commandsOpenTheirTargets()
     QFETCH(int, command);
     QFETCH(bool, withChm);
     QFETCH(QString, expected);
-    const QString log = InstallFakeBrowser(g_programDir);
+    FakeBrowser browser(QString::fromStdString(g_programDir));
     if (withChm) {
         QFile chm(QString::fromStdString(g_programDir + "help.chm"));
         QVERIFY(chm.open(QIODevice::WriteOnly));
@@ -471,7 +453,7 @@ void TestCTorvaneDlg::commandsOpenTheirTargets()
     }
     const QString target = expected == "@site" ? QString::fromStdString(g_helpUrl)
                                                : QString::fromStdString(g_programDir) + expected;
-    QTRY_COMPARE(ReadText(log), target + "\n");
+    QTRY_COMPARE(browser.Received(), target + "\n");
 }
 
 void TestCTorvaneDlg::aboutBoxShowsTheVersion()
@@ -497,6 +479,19 @@ void TestCTorvaneDlg::aboutBoxShowsTheVersion()
     QCOMPARE(title, QStringLiteral("关于 Torvane"));
     QVERIFY(labels.contains(QStringLiteral("Torvane 1.0 版")));
     QCOMPARE(okText, QStringLiteral("确定"));
+}
+
+void TestCTorvaneDlg::deleteArgumentRemovesTheFile()
+{
+    const std::string kept = g_programDir + "kept#1.avi";
+    const std::string old = g_programDir + "old#1.avi";
+    std::ofstream(kept) << "x";
+    std::ofstream(old) << "x";
+    SetProcessArguments({"Torvane", "DELETE", old});
+    Create();
+    SetProcessArguments({"Torvane"});
+    QTRY_VERIFY(!PathExists(old));
+    QVERIFY(PathExists(kept));
 }
 
 QTEST_MAIN(TestCTorvaneDlg)

@@ -1,3 +1,4 @@
+#include "FakeBrowser.h"
 #include "main/ShellUtils.h"
 
 #include <QElapsedTimer>
@@ -6,26 +7,6 @@
 #include <QtTest>
 
 #include <thread>
-
-namespace {
-
-// A stand-in browser that writes each argument it receives on its own line.
-QString MakeFakeBrowser(const QTemporaryDir& dir, const QString& logPath)
-{
-    const QString path = dir.filePath("fake-browser");
-    QFile script(path);
-    if (!script.open(QIODevice::WriteOnly)) {
-        return {};
-    }
-    script.write(QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '%1'; done\n")
-                     .arg(logPath)
-                     .toUtf8());
-    script.close();
-    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return path;
-}
-
-} // namespace
 
 class TestShellUtils : public QObject
 {
@@ -51,15 +32,10 @@ void TestShellUtils::fallbackBrowserGetsTheTargetAsOneArgument()
     // The offscreen platform has no desktop services, so the fallback must run.
     QFETCH(QString, target);
     QTemporaryDir dir;
-    const QString log = dir.filePath("args.log");
-    qputenv("BROWSER", ("/nonexistent/browser:" + MakeFakeBrowser(dir, log)).toUtf8());
+    FakeBrowser browser(dir.path());
 
     QVERIFY(OpenInBrowser(target.toStdString()));
-    const auto contents = [&log] {
-        QFile file(log);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    };
-    QTRY_COMPARE(contents(), target + "\n");
+    QTRY_COMPARE(browser.Received(), target + "\n");
     QVERIFY(!QFile::exists("/tmp/torvane-pwned"));
 }
 
