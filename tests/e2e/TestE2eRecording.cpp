@@ -97,8 +97,11 @@ public:
     ProgramFolder()
     {
         const QDir bin(qEnvironmentVariable("TORVANE_PROGRAM_DIR"));
+        // Program files only: the settings and the index of earlier runs stay behind.
+        const QStringList state{"config.ini", "video.db"};
         for (const QString& name : bin.entryList(QDir::Files))
-            QFile::copy(bin.filePath(name), QString::fromStdString(m_dir.file(name.toStdString())));
+            if (!state.contains(name))
+                QFile::copy(bin.filePath(name), QString::fromStdString(m_dir.file(name.toStdString())));
         QFile::setPermissions(QString::fromStdString(m_dir.file("Torvane")),
                               QFile::permissions(bin.filePath("Torvane")));
     }
