@@ -53,6 +53,12 @@ VideoInfo ProbeVideo(const std::string& path)
     return info;
 }
 
+std::string FormatSummary(const VideoInfo& info)
+{
+    return info.codec + " " + info.tag + " " + std::to_string(info.width) + "x" + std::to_string(info.height) + " " +
+           info.frameRate;
+}
+
 std::vector<double> FrameTimes(const std::string& path)
 {
     std::vector<double> times;

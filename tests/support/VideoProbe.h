@@ -17,6 +17,8 @@ struct VideoInfo
     double durationSec = -1; // container duration; -1 when the file has none (no index)
 };
 VideoInfo ProbeVideo(const std::string& path);
+// "codec tag widthxheight rate", e.g. "mpeg4 XVID 320x240 25/1".
+std::string FormatSummary(const VideoInfo& info);
 
 // Presentation times in seconds of the video frames the demuxer returns, in
 // file order (empty AVI chunks carry no frame and do not appear).

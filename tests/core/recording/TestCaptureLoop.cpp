@@ -1,5 +1,6 @@
 #include "recording/CaptureLoop.h"
 
+#include "RecordingChecks.h"
 #include "TempDir.h"
 #include "app/IniFile.h"
 #include "app/ProgramPaths.h"
@@ -15,19 +16,6 @@
 #include <thread>
 
 namespace {
-
-// Pure red (0, 0, 255) pixels in the label's strip at the bottom left.
-int RedLabelPixels(const cv::Mat& frame)
-{
-    int count = 0;
-    const cv::Mat strip = frame(cv::Rect(0, 212, 260, 28));
-    for (int y = 0; y < strip.rows; ++y)
-        for (int x = 0; x < strip.cols; ++x) {
-            const cv::Vec3b p = strip.at<cv::Vec3b>(y, x);
-            count += p[2] > 180 && p[1] < 90 && p[0] < 90;
-        }
-    return count;
-}
 
 // The window's part: counts previews and tears the run down like the stop handler.
 class FakeHost : public ICaptureHost

@@ -4,12 +4,12 @@
 #include "recording/OpenRecordings.h"
 #include "recording/VideoIndex.h"
 
+#include "RecordingChecks.h"
 #include "TempDir.h"
 #include "app/ProgramPaths.h"
 
 #include <QTest>
 
-#include <sqlite3.h>
 
 #include <fstream>
 #include <future>
@@ -28,7 +28,6 @@ private slots:
 
 private:
     void Index(const std::vector<std::string>& names);
-    std::vector<std::string> Rows();
     std::string MakeFile(const std::string& name);
 
     std::unique_ptr<TempDir> m_dir;
@@ -50,20 +49,6 @@ void TestRecycler::Index(const std::vector<std::string>& names)
     CloseVideoIndex(m_db);
 }
 
-std::vector<std::string> TestRecycler::Rows()
-{
-    std::vector<std::string> rows;
-    sqlite3* db = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_open(VideoIndexPath().c_str(), &db);
-    sqlite3_prepare_v2(db, "SELECT filename FROM video ORDER BY id;", -1, &stmt, nullptr);
-    while (sqlite3_step(stmt) == SQLITE_ROW)
-        rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return rows;
-}
-
 std::string TestRecycler::MakeFile(const std::string& name)
 {
     const std::string path = m_dir->file(name);
@@ -81,12 +66,12 @@ void TestRecycler::deletesOldestFirstOnePerStep()
     QCOMPARE(int(RecycleOldest(m_db)), int(RecycleResult::Deleted));
     QVERIFY(!PathExists(a));
     QVERIFY(PathExists(b));
-    QCOMPARE(Rows(), (std::vector<std::string>{b, c}));
+    QCOMPARE(IndexRows(VideoIndexPath()), (std::vector<std::string>{b, c}));
 
     QCOMPARE(int(RecycleOldest(m_db)), int(RecycleResult::Deleted));
     QVERIFY(!PathExists(b));
     QVERIFY(PathExists(c));
-    QCOMPARE(Rows(), (std::vector<std::string>{c}));
+    QCOMPARE(IndexRows(VideoIndexPath()), (std::vector<std::string>{c}));
     QVERIFY(!m_db.IsOpen());
 }
 
@@ -97,7 +82,7 @@ void TestRecycler::missingFileLosesOnlyItsRow()
     Index({gone, kept});
     QCOMPARE(int(RecycleOldest(m_db)), int(RecycleResult::RowOnly));
     QVERIFY(PathExists(kept));
-    QCOMPARE(Rows(), (std::vector<std::string>{kept}));
+    QCOMPARE(IndexRows(VideoIndexPath()), (std::vector<std::string>{kept}));
 }
 
 // On Linux unlinking an open file succeeds and the recording would vanish:
@@ -114,7 +99,7 @@ void TestRecycler::fileBeingWrittenIsKept()
     QCOMPARE(int(RecycleOldest(m_db)), int(RecycleResult::KeptOpen));
     QVERIFY(PathExists(live));
     QVERIFY(PathExists(newer));
-    QCOMPARE(Rows(), (std::vector<std::string>{live, newer}));
+    QCOMPARE(IndexRows(VideoIndexPath()), (std::vector<std::string>{live, newer}));
 
     // Another spelling of the same file is recognised too.
     Index({m_dir->path() + "./live.avi"});

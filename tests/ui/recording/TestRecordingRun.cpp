@@ -10,31 +10,12 @@
 #include "recording/CPreviewCell.h"
 #include "recording/CaptureLoop.h"
 
+#include "RecordingChecks.h"
 #include "TempDir.h"
 #include "VideoProbe.h"
 
 #include <QRegularExpression>
 #include <QTest>
-
-#include <sqlite3.h>
-
-namespace {
-
-std::vector<std::string> IndexRows(const std::string& dbPath)
-{
-    std::vector<std::string> rows;
-    sqlite3* db = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_open_v2(dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_prepare_v2(db, "SELECT filename FROM video ORDER BY id;", -1, &stmt, nullptr);
-    while (stmt && sqlite3_step(stmt) == SQLITE_ROW)
-        rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return rows;
-}
-
-} // namespace
 
 // A run in the main window, started the way a "task" start does (the device
 // dialog confirms itself with every synthetic camera).
