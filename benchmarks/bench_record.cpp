@@ -38,7 +38,8 @@ double CpuSeconds(int who)
 {
     struct rusage usage;
     getrusage(who, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 long PeakRssKiB()
@@ -62,7 +63,7 @@ long long FileBytes(const std::string& path)
 // reference encode.
 class BenchHost : public ICaptureHost
 {
-public:
+  public:
     std::string folder;
     std::ofstream* raw = nullptr;
 
@@ -70,7 +71,8 @@ public:
     {
         cv::Mat copy = frame.clone();
         if (raw && slot.deviceIndex == 0)
-            raw->write(reinterpret_cast<const char*>(copy.data), std::streamsize(copy.total() * copy.elemSize()));
+            raw->write(reinterpret_cast<const char*>(copy.data),
+                       std::streamsize(copy.total() * copy.elemSize()));
     }
     std::string RecordFolder() override { return folder; }
     void RecordingEnded() override {}
@@ -129,8 +131,9 @@ int RunCameras(int cameras, int seconds, const std::string& folder, const std::s
     playing /= cameras;
     if (!report)
         return 0;
-    std::printf("%7d  %12.1f  %9.2f  %8.2f  %6.3f  %14.2f  %9.1f  %16.1f\n", cameras, frames / cameras / playing,
-                playing, wallSec, playing / wallSec, cpuSec / (cameras * wallSec / 60.0), PeakRssKiB() / 1024.0,
+    std::printf("%7d  %12.1f  %9.2f  %8.2f  %6.3f  %14.2f  %9.1f  %16.1f\n", cameras,
+                frames / cameras / playing, playing, wallSec, playing / wallSec,
+                cpuSec / (cameras * wallSec / 60.0), PeakRssKiB() / 1024.0,
                 double(bytes) / cameras / playing * 3600.0 / (1 << 20));
     std::fflush(stdout);
     return 0;
@@ -165,8 +168,9 @@ void Reference(const std::string& rawPath, const std::string& folder)
     const double oursCpu = CpuSeconds(RUSAGE_SELF) - cpuBefore;
 
     const std::string theirs = folder + "reference_ffmpeg.avi";
-    const std::string command = "ffmpeg -nostdin -v error -y -f rawvideo -pix_fmt bgr24 -s 320x240 -r 25 -i '" +
-                                rawPath + "' -c:v mpeg4 -vtag XVID -q:v 4 -g 50 -bf 0 -threads 1 '" + theirs + "'";
+    const std::string command =
+        "ffmpeg -nostdin -v error -y -f rawvideo -pix_fmt bgr24 -s 320x240 -r 25 -i '" + rawPath +
+        "' -c:v mpeg4 -vtag XVID -q:v 4 -g 50 -bf 0 -threads 1 '" + theirs + "'";
     cpuBefore = CpuSeconds(RUSAGE_CHILDREN);
     const int rc = std::system(command.c_str());
     const double theirCpu = CpuSeconds(RUSAGE_CHILDREN) - cpuBefore;
@@ -174,12 +178,13 @@ void Reference(const std::string& rawPath, const std::string& folder)
         std::printf("reference: ffmpeg failed (%d)\n", rc);
         return;
     }
-    std::printf("\nreference, %lld frames of one camera (320x240 BGR -> MPEG-4/XVID, q 4, GOP 50, no B-frames):\n",
-                frames);
+    std::printf(
+        "\nreference, %lld frames of one camera (320x240 BGR -> MPEG-4/XVID, q 4, GOP 50, no B-frames):\n",
+        frames);
     std::printf("  CAviWriter : %7.3f CPU s (%.2f ms/frame), %9lld bytes\n", oursCpu, oursCpu * 1000 / frames,
                 FileBytes(ours));
-    std::printf("  ffmpeg CLI : %7.3f CPU s (%.2f ms/frame), %9lld bytes\n", theirCpu, theirCpu * 1000 / frames,
-                FileBytes(theirs));
+    std::printf("  ffmpeg CLI : %7.3f CPU s (%.2f ms/frame), %9lld bytes\n", theirCpu,
+                theirCpu * 1000 / frames, FileBytes(theirs));
     std::printf("  ratio ours/ffmpeg: CPU %.2f, size %.3f\n", oursCpu / theirCpu,
                 double(FileBytes(ours)) / double(FileBytes(theirs)));
 }
@@ -206,7 +211,8 @@ int main(int argc, char** argv)
 
     std::printf("recording synthetic 30 fps cameras for %d s per count (%ld CPUs)\n\n", seconds,
                 sysconf(_SC_NPROCESSORS_ONLN));
-    std::printf("cameras  frames/s/cam  playing s  wall s  play/wall  CPU s/cam-min  peak MiB  MiB/camera-hour\n");
+    std::printf(
+        "cameras  frames/s/cam  playing s  wall s  play/wall  CPU s/cam-min  peak MiB  MiB/camera-hour\n");
     std::fflush(stdout);
     auto runChild = [&](int cameras, int runSeconds, const std::string& raw) {
         const pid_t child = fork();

@@ -65,7 +65,7 @@ std::vector<StampedFrame> StampedFrames(const std::string& path)
 // video.db and the recordings beside it.
 class ProgramFolder
 {
-public:
+  public:
     ProgramFolder()
     {
         const QDir bin(qEnvironmentVariable("TORVANE_PROGRAM_DIR"));
@@ -96,7 +96,7 @@ public:
         process.start(QString::fromStdString(File("Torvane")), {"task"});
     }
 
-private:
+  private:
     TempDir m_dir;
 };
 
@@ -118,7 +118,7 @@ class TestE2eRecording : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void recordsTwoCamerasUntilSigterm();
     void sigkillLosesAtMostASecond();
     void recyclesOnASmallFilesystem();
@@ -219,7 +219,8 @@ void TestE2eRecording::sigkillLosesAtMostASecond()
         const int64_t lostMs = killMs - frames.back().timeMs;
         qInfo("%s: last decodable frame %lld ms before the kill", qPrintable(QFileInfo(video).fileName()),
               static_cast<long long>(lostMs));
-        QVERIFY2(lostMs <= 1200, qPrintable(QString("%1: last frame %2 ms before the kill").arg(video).arg(lostMs)));
+        QVERIFY2(lostMs <= 1200,
+                 qPrintable(QString("%1: last frame %2 ms before the kill").arg(video).arg(lostMs)));
         for (size_t k = 1; k < frames.size(); ++k)
             QVERIFY(frames[k].number > frames[k - 1].number);
     }
@@ -242,8 +243,8 @@ void TestE2eRecording::recyclesOnASmallFilesystem()
     if (QProcess::execute("truncate", {"-s", "40M", QString::fromStdString(image)}) != 0 ||
         QProcess::execute("mkfs.ext4", {"-q", "-F", QString::fromStdString(image)}) != 0)
         QSKIP("cannot make an ext4 image here");
-    if (QProcess::execute("mount", {"-o", "loop", QString::fromStdString(image), QString::fromStdString(mountPoint)}) !=
-        0)
+    if (QProcess::execute(
+            "mount", {"-o", "loop", QString::fromStdString(image), QString::fromStdString(mountPoint)}) != 0)
         QSKIP("loop devices do not work here");
     struct Unmount
     {
@@ -281,7 +282,8 @@ void TestE2eRecording::recyclesOnASmallFilesystem()
     clock.start();
     while (deletions.size() < old.size() && clock.elapsed() < 15000) {
         for (size_t i = 0; i < old.size(); ++i) {
-            const bool seen = std::any_of(deletions.begin(), deletions.end(), [i](auto& d) { return d.first == i; });
+            const bool seen =
+                std::any_of(deletions.begin(), deletions.end(), [i](auto& d) { return d.first == i; });
             if (!seen && !PathExists(old[i]))
                 deletions.emplace_back(i, clock.elapsed());
         }
@@ -290,10 +292,11 @@ void TestE2eRecording::recyclesOnASmallFilesystem()
     QCOMPARE(deletions.size(), old.size());
     for (size_t k = 0; k < deletions.size(); ++k) {
         QCOMPARE(deletions[k].first, k); // oldest first
-        if (k > 0) // one per tick of the one-second timer
+        if (k > 0)                       // one per tick of the one-second timer
             QVERIFY2(deletions[k].second - deletions[k - 1].second >= 700,
-                     qPrintable(QString("deletion %1 after %2 ms").arg(k).arg(deletions[k].second -
-                                                                               deletions[k - 1].second)));
+                     qPrintable(QString("deletion %1 after %2 ms")
+                                    .arg(k)
+                                    .arg(deletions[k].second - deletions[k - 1].second)));
     }
 
     // Now the oldest rows name the files being written: they must survive.

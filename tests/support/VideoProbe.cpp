@@ -25,9 +25,10 @@ VideoInfo ProbeVideo(const std::string& path)
 {
     VideoInfo info;
     QByteArray out;
-    if (!RunTool("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries",
-                             "stream=codec_name,codec_tag_string,width,height,r_frame_rate:format=duration", "-of",
-                             "default=noprint_wrappers=1", QString::fromStdString(path)},
+    if (!RunTool("ffprobe",
+                 {"-v", "error", "-select_streams", "v:0", "-show_entries",
+                  "stream=codec_name,codec_tag_string,width,height,r_frame_rate:format=duration", "-of",
+                  "default=noprint_wrappers=1", QString::fromStdString(path)},
                  out))
         return info;
     for (const QByteArray& line : out.split('\n')) {
@@ -55,16 +56,17 @@ VideoInfo ProbeVideo(const std::string& path)
 
 std::string FormatSummary(const VideoInfo& info)
 {
-    return info.codec + " " + info.tag + " " + std::to_string(info.width) + "x" + std::to_string(info.height) + " " +
-           info.frameRate;
+    return info.codec + " " + info.tag + " " + std::to_string(info.width) + "x" +
+           std::to_string(info.height) + " " + info.frameRate;
 }
 
 std::vector<double> FrameTimes(const std::string& path)
 {
     std::vector<double> times;
     QByteArray out;
-    if (!RunTool("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=pts_time", "-of",
-                             "csv=p=0", QString::fromStdString(path)},
+    if (!RunTool("ffprobe",
+                 {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=pts_time", "-of",
+                  "csv=p=0", QString::fromStdString(path)},
                  out))
         return times;
     for (const QByteArray& line : out.split('\n')) {
@@ -79,8 +81,9 @@ std::vector<double> FrameTimes(const std::string& path)
 bool DecodesCleanly(const std::string& path, std::string* errors)
 {
     QByteArray out, err;
-    const bool ran = RunTool("ffmpeg", {"-nostdin", "-v", "error", "-i", QString::fromStdString(path), "-f", "null", "-"},
-                             out, &err);
+    const bool ran =
+        RunTool("ffmpeg", {"-nostdin", "-v", "error", "-i", QString::fromStdString(path), "-f", "null", "-"},
+                out, &err);
     if (errors)
         *errors = err.toStdString();
     return ran && err.trimmed().isEmpty();

@@ -9,11 +9,11 @@
 struct VideoInfo
 {
     bool ok = false;
-    std::string codec;    // codec_name, e.g. "mpeg4"
-    std::string tag;      // codec_tag_string, e.g. "XVID"
+    std::string codec; // codec_name, e.g. "mpeg4"
+    std::string tag;   // codec_tag_string, e.g. "XVID"
     int width = 0;
     int height = 0;
-    std::string frameRate; // r_frame_rate, e.g. "25/1"
+    std::string frameRate;   // r_frame_rate, e.g. "25/1"
     double durationSec = -1; // container duration; -1 when the file has none (no index)
 };
 VideoInfo ProbeVideo(const std::string& path);

@@ -33,7 +33,8 @@ CAviWriter::~CAviWriter()
 int64_t CAviWriter::SlotOf(Clock::time_point origin, Clock::time_point captureTime)
 {
     constexpr int64_t slotUs = 1000000 / kFps;
-    const int64_t sinceUs = std::chrono::duration_cast<std::chrono::microseconds>(captureTime - origin).count();
+    const int64_t sinceUs =
+        std::chrono::duration_cast<std::chrono::microseconds>(captureTime - origin).count();
     // Round half up, also for negative times.
     return sinceUs >= 0 ? (sinceUs + slotUs / 2) / slotUs : -((-sinceUs + slotUs / 2 - 1) / slotUs);
 }
@@ -86,7 +87,8 @@ bool CAviWriter::Open(const std::string& path)
     c->thread_count = 1; // cameras are encoded side by side already
     if (d.format->oformat->flags & AVFMT_GLOBALHEADER)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (avcodec_open2(c, encoder, nullptr) < 0 || avcodec_parameters_from_context(d.stream->codecpar, c) < 0) {
+    if (avcodec_open2(c, encoder, nullptr) < 0 ||
+        avcodec_parameters_from_context(d.stream->codecpar, c) < 0) {
         Release();
         return false;
     }

@@ -26,7 +26,7 @@
 // process loses at most about the last second.
 class CAviWriter
 {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
 
     static constexpr int kWidth = 320;
@@ -73,7 +73,7 @@ public:
     // (negative before it).
     static int64_t SlotOf(Clock::time_point origin, Clock::time_point captureTime);
 
-private:
+  private:
     struct Impl;
     bool EncodeAndWrite();
     void Fail();
@@ -83,7 +83,7 @@ private:
     std::string m_path;
     Clock::time_point m_firstFrameTime{};
     Clock::time_point m_lastFlush{};
-        int64_t m_lastSlot = -1;
+    int64_t m_lastSlot = -1;
     int64_t m_framesWritten = 0;
     bool m_failed = false;
 };

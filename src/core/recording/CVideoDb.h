@@ -11,7 +11,7 @@ struct sqlite3;
 // hold Mutex() around each open-use-close sequence.
 class CVideoDb
 {
-public:
+  public:
     // Creates the table and its index; each \t is a tab, as in existing databases.
     static constexpr const char* kCreateSql =
         "CREATE TABLE video (\tid INTEGER PRIMARY KEY,\tfilename TEXT,\ttm\tTIMESTAMP DEFAULT "
@@ -47,7 +47,7 @@ public:
 
     std::mutex& Mutex() { return m_mutex; }
 
-private:
+  private:
     sqlite3* m_db = nullptr;
     std::mutex m_mutex;
 };

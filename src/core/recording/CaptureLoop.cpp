@@ -41,13 +41,14 @@ std::string FormatLabelTime(time_t when)
 
 std::string SnapshotFileName(const std::string& folder, time_t when, int deviceIndex)
 {
-    return folder + "[" + FormatLocalTime(when, "%Y%m%d%H%M%S") + "]#" + std::to_string(deviceIndex + 1) + ".jpg";
+    return folder + "[" + FormatLocalTime(when, "%Y%m%d%H%M%S") + "]#" + std::to_string(deviceIndex + 1) +
+           ".jpg";
 }
 
 void DrawTimeLabel(cv::Mat& frame, const std::string& text)
 {
-    cv::putText(frame, text, cv::Point(5, 235), cv::FONT_HERSHEY_DUPLEX, 0.800000011920929, cv::Scalar(0, 0, 255),
-                1, cv::LINE_8);
+    cv::putText(frame, text, cv::Point(5, 235), cv::FONT_HERSHEY_DUPLEX, 0.800000011920929,
+                cv::Scalar(0, 0, 255), 1, cv::LINE_8);
 }
 
 int CaptureThreadProc(ICaptureHost& host)

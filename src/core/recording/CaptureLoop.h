@@ -15,11 +15,11 @@ class QObject;
 struct CameraSlot
 {
     std::unique_ptr<CCameraDS> camera = std::make_unique<CCameraDS>(); // constructed closed
-    QObject* cellWindow = nullptr; // the camera's preview cell (owned by the GUI)
-    int deviceIndex = 0;           // 0-based; file and snapshot numbers are deviceIndex + 1
-    std::string windowName;        // "Camera #%d"
-    int active = 0;                // 1 while the camera is open and delivering
-    std::string fileName;          // the run's AVI file of this camera
+    QObject* cellWindow = nullptr;      // the camera's preview cell (owned by the GUI)
+    int deviceIndex = 0;                // 0-based; file and snapshot numbers are deviceIndex + 1
+    std::string windowName;             // "Camera #%d"
+    int active = 0;                     // 1 while the camera is open and delivering
+    std::string fileName;               // the run's AVI file of this camera
     std::unique_ptr<CAviWriter> writer; // may be null
 };
 
@@ -31,7 +31,7 @@ extern std::vector<CameraSlot> g_cameraSlots;
 // What the capture thread needs from the window that runs it.
 class ICaptureHost
 {
-public:
+  public:
     virtual ~ICaptureHost() = default;
     // A labelled frame for the slot's preview cell. Called on the capture thread;
     // frame is only valid during the call, so the host copies what it keeps.
@@ -45,7 +45,7 @@ public:
 constexpr int kPassPauseMs = 20;
 
 // Time label and snapshot name formats.
-std::string FormatLabelTime(time_t when);        // "%Y-%m-%d %H:%M:%S"
+std::string FormatLabelTime(time_t when); // "%Y-%m-%d %H:%M:%S"
 std::string SnapshotFileName(const std::string& folder, time_t when, int deviceIndex);
 
 // Burns the run's time label into a frame.

@@ -103,8 +103,9 @@ int SystemDriveProbe::RemovableFlag(const std::string& source)
         "/sys/dev/block/" + std::to_string(major(st.st_rdev)) + ":" + std::to_string(minor(st.st_rdev));
     // A partition carries no flag of its own; its disk is the parent folder.
     struct stat partition;
-    const std::string flagPath =
-        stat((sysDev + "/partition").c_str(), &partition) == 0 ? sysDev + "/../removable" : sysDev + "/removable";
+    const std::string flagPath = stat((sysDev + "/partition").c_str(), &partition) == 0
+                                     ? sysDev + "/../removable"
+                                     : sysDev + "/removable";
     std::ifstream flag(flagPath);
     int value = -1;
     if (!(flag >> value))
@@ -125,8 +126,9 @@ bool SystemDriveProbe::FreeBytes(const std::string& folder, uint64_t& bytes)
 bool IsFixedDrive(const MountEntry& mount, int removableFlag)
 {
     static const char* const kNotFixed[] = {
-        "tmpfs", "ramfs", "devtmpfs", "iso9660", "udf", "nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs",
-        "afs", "9p", "ceph", "glusterfs", "lustre", "gfs2", "ocfs2", "davfs", "coda", "overlay", "squashfs",
+        "tmpfs", "ramfs", "devtmpfs", "iso9660", "udf",     "nfs",      "nfs4",      "cifs",
+        "smb3",  "smbfs", "ncpfs",    "afs",     "9p",      "ceph",     "glusterfs", "lustre",
+        "gfs2",  "ocfs2", "davfs",    "coda",    "overlay", "squashfs",
     };
     for (const char* type : kNotFixed) {
         if (mount.fsType == type)

@@ -19,7 +19,7 @@ struct MountEntry
 // The filesystem queries IsDiskSpaceLow makes; a fake replaces it in tests.
 class IDriveProbe
 {
-public:
+  public:
     virtual ~IDriveProbe() = default;
     // The mount that holds folder; false when none is found.
     virtual bool FindMount(const std::string& folder, MountEntry& entry) = 0;
@@ -33,7 +33,7 @@ public:
 // Reads /proc/self/mountinfo, statvfs and /sys/dev/block.
 class SystemDriveProbe : public IDriveProbe
 {
-public:
+  public:
     bool FindMount(const std::string& folder, MountEntry& entry) override;
     int RemovableFlag(const std::string& source) override;
     bool FreeBytes(const std::string& folder, uint64_t& bytes) override;

@@ -9,7 +9,7 @@
 // succeed and the recording would silently vanish with its last link.
 class OpenRecordings
 {
-public:
+  public:
     static OpenRecordings& Instance();
 
     void Add(const std::string& path);
@@ -18,7 +18,7 @@ public:
     // filesystem identity (another spelling of the same file).
     bool Contains(const std::string& path) const;
 
-private:
+  private:
     mutable std::mutex m_mutex;
     std::vector<std::string> m_paths; // a run may name one file twice
 };

@@ -26,7 +26,7 @@ RecycleResult RecycleOldest(CVideoDb& index)
             break;
         }
         result = PathExists(fileName) && std::remove(fileName.c_str()) == 0 ? RecycleResult::Deleted
-                                                                             : RecycleResult::RowOnly;
+                                                                            : RecycleResult::RowOnly;
         index.DeleteRow(id);
         break;
     }

@@ -23,7 +23,7 @@ RecycleResult RecycleOldest(CVideoDb& index);
 // example re-arming the check timer) is called on the worker when it is done.
 class CRecycler
 {
-public:
+  public:
     explicit CRecycler(CVideoDb& index) : m_index(index) {}
     ~CRecycler(); // waits for a running worker
     CRecycler(const CRecycler&) = delete;
@@ -33,7 +33,7 @@ public:
     bool Start(std::function<void(RecycleResult)> afterDone);
     bool IsRunning() const { return m_running.load(); }
 
-private:
+  private:
     CVideoDb& m_index;
     std::atomic<bool> m_running{false};
     std::thread m_worker;

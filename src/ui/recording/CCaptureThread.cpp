@@ -24,7 +24,8 @@ void CCaptureThread::ShowPreview(const CameraSlot& slot, const cv::Mat& frame)
     // The cell lives until OnRecordingEnded, which runs only while this thread
     // waits in RecordingEnded(); a frame still queued then is discarded with it.
     if (slot.cellWindow)
-        QMetaObject::invokeMethod(slot.cellWindow, "ShowFrame", Qt::QueuedConnection, Q_ARG(QImage, ToImage(frame)));
+        QMetaObject::invokeMethod(slot.cellWindow, "ShowFrame", Qt::QueuedConnection,
+                                  Q_ARG(QImage, ToImage(frame)));
 }
 
 void CCaptureThread::RecordingEnded()

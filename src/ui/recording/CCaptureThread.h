@@ -16,16 +16,16 @@ class CCaptureThread : public QThread, private ICaptureHost
 {
     Q_OBJECT
 
-public:
+  public:
     CCaptureThread(QObject* window, std::string recordFolder);
 
     // QImage copy of a BGR frame.
     static QImage ToImage(const cv::Mat& bgr);
 
-protected:
+  protected:
     void run() override;
 
-private:
+  private:
     void ShowPreview(const CameraSlot& slot, const cv::Mat& frame) override;
     std::string RecordFolder() override { return m_recordFolder; }
     void RecordingEnded() override;

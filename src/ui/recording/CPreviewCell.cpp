@@ -4,8 +4,7 @@
 
 #include <QPainter>
 
-CPreviewCell::CPreviewCell(const QString& caption, QWidget* parent)
-    : QWidget(parent), m_caption(caption)
+CPreviewCell::CPreviewCell(const QString& caption, QWidget* parent) : QWidget(parent), m_caption(caption)
 {
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }

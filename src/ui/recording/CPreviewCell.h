@@ -9,21 +9,21 @@ class CPreviewCell : public QWidget
 {
     Q_OBJECT
 
-public:
+  public:
     CPreviewCell(const QString& caption, QWidget* parent);
 
     QString Caption() const { return m_caption; }
     bool HasFrame() const { return !m_frame.isNull(); }
 
-public slots:
+  public slots:
     // Takes a frame; the capture thread calls it through a queued invocation
     // with its own copy.
     void ShowFrame(const QImage& frame);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QString m_caption;
     QImage m_frame;
 };

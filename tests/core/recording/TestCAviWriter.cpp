@@ -52,7 +52,7 @@ class TestCAviWriter : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void slotOfRoundsToNearest_data();
     void slotOfRoundsToNearest();
     void pacesFramesByCaptureTime();
@@ -98,13 +98,14 @@ void TestCAviWriter::pacesFramesByCaptureTime()
 
     // Capture times in ms after the first frame, and the slot each one gets
     // (-1: dropped, its slot is taken).
-    const std::pair<int, int> schedule[] = {{0, 0},     {15, -1},    {21, 1},     {45, -1},   {61, 2},
-                                          {99, -1},   {101, 3},    {400, 10},   {415, -1},  {1080, 27},
-                                          {1119, 28}, {1141, 29},  {1180, 30},  {1900, 48}};
+    const std::pair<int, int> schedule[] = {{0, 0},     {15, -1},   {21, 1},    {45, -1},  {61, 2},
+                                            {99, -1},   {101, 3},   {400, 10},  {415, -1}, {1080, 27},
+                                            {1119, 28}, {1141, 29}, {1180, 30}, {1900, 48}};
     std::vector<int64_t> writtenSlots;
     for (const auto& [timeMs, slot] : schedule) {
         const auto result = writer.WriteFrame(StampedFrame(slot), start + milliseconds(125 + timeMs));
-        QCOMPARE(int(result), int(slot < 0 ? CAviWriter::WriteResult::Dropped : CAviWriter::WriteResult::Written));
+        QCOMPARE(int(result),
+                 int(slot < 0 ? CAviWriter::WriteResult::Dropped : CAviWriter::WriteResult::Written));
         if (slot >= 0)
             writtenSlots.push_back(slot);
     }
@@ -153,7 +154,8 @@ void TestCAviWriter::scalesOtherFrameSizes()
     cv::Mat frame(height, width, CV_8UC(channels), cv::Scalar::all(20));
     frame(cv::Rect(0, 0, width / 2, height)).setTo(cv::Scalar::all(230));
     for (int i = 0; i < 5; ++i)
-        QCOMPARE(int(writer.WriteFrame(frame, start + milliseconds(40 * i))), int(CAviWriter::WriteResult::Written));
+        QCOMPARE(int(writer.WriteFrame(frame, start + milliseconds(40 * i))),
+                 int(CAviWriter::WriteResult::Written));
     QVERIFY(writer.Close());
 
     const auto frames = DecodeFrames(path);
@@ -229,7 +231,8 @@ void TestCAviWriter::writeErrorEndsFileCleanly()
     QVERIFY(writer.HasFailed());
     QVERIFY(!writer.IsOpen());
     QVERIFY(!OpenRecordings::Instance().Contains(path));
-    QCOMPARE(int(writer.WriteFrame(StampedFrame(0), start + seconds(100))), int(CAviWriter::WriteResult::Failed));
+    QCOMPARE(int(writer.WriteFrame(StampedFrame(0), start + seconds(100))),
+             int(CAviWriter::WriteResult::Failed));
     QVERIFY(!writer.Close());
     QVERIFY(FileSize(path) > 0);
     QVERIFY(FileSize(path) <= 150 * 1024);
@@ -261,15 +264,38 @@ void TestCAviWriter::quantiserMatchesTheReferenceEncoder()
         for (int i = 0; i < 30; ++i) {
             cv::Mat frame = StampedFrame(i);
             cv::circle(frame, cv::Point(40 + 8 * i, 140), 30, cv::Scalar(30, 200, 90), cv::FILLED);
-            out.write(reinterpret_cast<const char*>(frame.data), std::streamsize(frame.total() * frame.elemSize()));
-            QCOMPARE(int(writer.WriteFrame(frame, start + milliseconds(40 * i))), int(CAviWriter::WriteResult::Written));
+            out.write(reinterpret_cast<const char*>(frame.data),
+                      std::streamsize(frame.total() * frame.elemSize()));
+            QCOMPARE(int(writer.WriteFrame(frame, start + milliseconds(40 * i))),
+                     int(CAviWriter::WriteResult::Written));
         }
     }
     QVERIFY(writer.Close());
-    const QStringList args{"-nostdin", "-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "bgr24", "-s", "320x240",
-                           "-r", "25", "-i", QString::fromStdString(raw), "-c:v", "mpeg4", "-vtag", "XVID", "-q:v",
-                           QString::number(CAviWriter::kQuantiser), "-g", QString::number(CAviWriter::kGopFrames),
-                           "-bf", "0", QString::fromStdString(reference)};
+    const QStringList args{"-nostdin",
+                           "-v",
+                           "error",
+                           "-y",
+                           "-f",
+                           "rawvideo",
+                           "-pix_fmt",
+                           "bgr24",
+                           "-s",
+                           "320x240",
+                           "-r",
+                           "25",
+                           "-i",
+                           QString::fromStdString(raw),
+                           "-c:v",
+                           "mpeg4",
+                           "-vtag",
+                           "XVID",
+                           "-q:v",
+                           QString::number(CAviWriter::kQuantiser),
+                           "-g",
+                           QString::number(CAviWriter::kGopFrames),
+                           "-bf",
+                           "0",
+                           QString::fromStdString(reference)};
     QCOMPARE(QProcess::execute("ffmpeg", args), 0);
     const double ratio = double(FileSize(ours)) / double(FileSize(reference));
     QVERIFY2(std::abs(ratio - 1.0) < 0.02, qPrintable(QString("size ratio %1").arg(ratio)));

@@ -14,7 +14,7 @@ class TestCVideoDb : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void createsIndexWithItsTable();
     void existingFileIsNotRecreated();
@@ -23,7 +23,7 @@ private slots:
     void oldestFirstAndDeleteById();
     void closedConnectionRefusesWork();
 
-private:
+  private:
     std::unique_ptr<TempDir> m_dir;
 };
 
@@ -46,12 +46,13 @@ void TestCVideoDb::createsIndexWithItsTable()
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(raw, "SELECT sql FROM sqlite_master WHERE name='video';", -1, &stmt, nullptr);
     QCOMPARE(sqlite3_step(stmt), SQLITE_ROW);
-    QCOMPARE(QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))),
-             QByteArray("CREATE TABLE video (\tid INTEGER PRIMARY KEY,\tfilename TEXT,\ttm\tTIMESTAMP DEFAULT "
-                        "CURRENT_TIMESTAMP )"));
+    QCOMPARE(
+        QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))),
+        QByteArray("CREATE TABLE video (\tid INTEGER PRIMARY KEY,\tfilename TEXT,\ttm\tTIMESTAMP DEFAULT "
+                   "CURRENT_TIMESTAMP )"));
     sqlite3_finalize(stmt);
-    sqlite3_prepare_v2(raw, "SELECT count(*) FROM sqlite_master WHERE type='index' AND name='indexfn';", -1, &stmt,
-                       nullptr);
+    sqlite3_prepare_v2(raw, "SELECT count(*) FROM sqlite_master WHERE type='index' AND name='indexfn';", -1,
+                       &stmt, nullptr);
     QCOMPARE(sqlite3_step(stmt), SQLITE_ROW);
     QCOMPARE(sqlite3_column_int(stmt, 0), 1);
     sqlite3_finalize(stmt);

@@ -20,7 +20,7 @@ namespace {
 // The window's part: counts previews and tears the run down like the stop handler.
 class FakeHost : public ICaptureHost
 {
-public:
+  public:
     std::string folder;
     std::atomic<int> endedCalls{0};
 
@@ -52,7 +52,7 @@ public:
         return m_last[device].clone();
     }
 
-private:
+  private:
     std::mutex m_mutex;
     std::map<int, int> m_previews;
     std::map<int, cv::Mat> m_last;
@@ -64,7 +64,7 @@ class TestCaptureLoop : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase();
     void init();
     void cleanup();
@@ -73,7 +73,7 @@ private slots:
     void labelSwitch();
     void lostCameraIsDroppedOthersGoOn();
 
-private:
+  private:
     void StartSlots(const std::vector<int>& devices, bool withWriters);
     void StartThread();
     void StopThread();

@@ -8,7 +8,7 @@ namespace {
 
 class FakeDriveProbe : public IDriveProbe
 {
-public:
+  public:
     bool mountFound = true;
     MountEntry mount{"/srv", "ext4", "/dev/sdb1"};
     int removable = 0;
@@ -38,7 +38,7 @@ class TestDiskSpace : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void threshold_data();
     void threshold();
     void fixedDriveRule_data();
@@ -79,21 +79,36 @@ void TestDiskSpace::fixedDriveRule_data()
     QTest::addColumn<QString>("source");
     QTest::addColumn<int>("removable");
     QTest::addColumn<bool>("fixed");
-    QTest::newRow("ext4 partition") << "ext4" << "/dev/sda2" << 0 << true;
-    QTest::newRow("xfs on nvme") << "xfs" << "/dev/nvme0n1p3" << 0 << true;
-    QTest::newRow("btrfs on dm") << "btrfs" << "/dev/mapper/root" << 0 << true;
-    QTest::newRow("ext4 on loop") << "ext4" << "/dev/loop3" << 0 << true;
-    QTest::newRow("usb stick") << "vfat" << "/dev/sdc1" << 1 << false;
-    QTest::newRow("removable flag unknown") << "ext4" << "/dev/sdz1" << -1 << false;
-    QTest::newRow("optical") << "iso9660" << "/dev/sr0" << 0 << false;
-    QTest::newRow("udf disc") << "udf" << "/dev/sr0" << 0 << false;
-    QTest::newRow("nfs") << "nfs4" << "server:/export" << -1 << false;
-    QTest::newRow("cifs") << "cifs" << "//server/share" << -1 << false;
-    QTest::newRow("sshfs") << "fuse.sshfs" << "u@host:" << -1 << false;
-    QTest::newRow("ntfs-3g") << "fuseblk" << "/dev/sda5" << 0 << false;
-    QTest::newRow("tmpfs") << "tmpfs" << "tmpfs" << -1 << false;
-    QTest::newRow("ramfs") << "ramfs" << "none" << -1 << false;
-    QTest::newRow("overlay") << "overlay" << "overlay" << -1 << false;
+    QTest::newRow("ext4 partition") << "ext4"
+                                    << "/dev/sda2" << 0 << true;
+    QTest::newRow("xfs on nvme") << "xfs"
+                                 << "/dev/nvme0n1p3" << 0 << true;
+    QTest::newRow("btrfs on dm") << "btrfs"
+                                 << "/dev/mapper/root" << 0 << true;
+    QTest::newRow("ext4 on loop") << "ext4"
+                                  << "/dev/loop3" << 0 << true;
+    QTest::newRow("usb stick") << "vfat"
+                               << "/dev/sdc1" << 1 << false;
+    QTest::newRow("removable flag unknown") << "ext4"
+                                            << "/dev/sdz1" << -1 << false;
+    QTest::newRow("optical") << "iso9660"
+                             << "/dev/sr0" << 0 << false;
+    QTest::newRow("udf disc") << "udf"
+                              << "/dev/sr0" << 0 << false;
+    QTest::newRow("nfs") << "nfs4"
+                         << "server:/export" << -1 << false;
+    QTest::newRow("cifs") << "cifs"
+                          << "//server/share" << -1 << false;
+    QTest::newRow("sshfs") << "fuse.sshfs"
+                           << "u@host:" << -1 << false;
+    QTest::newRow("ntfs-3g") << "fuseblk"
+                             << "/dev/sda5" << 0 << false;
+    QTest::newRow("tmpfs") << "tmpfs"
+                           << "tmpfs" << -1 << false;
+    QTest::newRow("ramfs") << "ramfs"
+                           << "none" << -1 << false;
+    QTest::newRow("overlay") << "overlay"
+                             << "overlay" << -1 << false;
 }
 
 void TestDiskSpace::fixedDriveRule()

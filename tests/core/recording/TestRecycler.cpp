@@ -10,7 +10,6 @@
 
 #include <QTest>
 
-
 #include <fstream>
 #include <future>
 
@@ -18,7 +17,7 @@ class TestRecycler : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void deletesOldestFirstOnePerStep();
     void missingFileLosesOnlyItsRow();
@@ -26,7 +25,7 @@ private slots:
     void emptyIndexDeletesNothing();
     void atMostOneWorker();
 
-private:
+  private:
     void Index(const std::vector<std::string>& names);
     std::string MakeFile(const std::string& name);
 

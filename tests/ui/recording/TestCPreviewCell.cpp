@@ -11,7 +11,7 @@ class TestCPreviewCell : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void captionUntilFirstFrame();
     void frameIsStretchedToTheCellSize();
     void framesCrossThreadsAsCopies();

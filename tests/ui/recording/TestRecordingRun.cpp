@@ -23,7 +23,7 @@ class TestRecordingRun : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase();
     void init();
     void cleanup();
@@ -31,7 +31,7 @@ private slots:
     void gridFromSettings_data();
     void gridFromSettings();
 
-private:
+  private:
     void Stop();
     std::unique_ptr<TempDir> m_dir;
     std::unique_ptr<CTorvaneDlg> m_dlg;
@@ -116,7 +116,7 @@ void TestRecordingRun::startRecordStop()
     QCOMPARE(m_dlg->StatusText(0), QStringLiteral("监控录像已停止"));
     QCOMPARE(m_dlg->StatusText(1), QStringLiteral("视频设备：2个 排列布局：2行2列"));
     QVERIFY(m_dlg->m_toolBar->IsStartEnabled());
-    QVERIFY(m_dlg->IsTimer1Active()); // a stop leaves the disk-space check running
+    QVERIFY(m_dlg->IsTimer1Active());     // a stop leaves the disk-space check running
     QTRY_VERIFY(!m_dlg->m_captureThread); // the thread object is gone with its thread
     for (const std::string& file : files) {
         const VideoInfo info = ProbeVideo(file);
@@ -133,12 +133,18 @@ void TestRecordingRun::gridFromSettings_data()
     QTest::addColumn<QString>("col");
     QTest::addColumn<int>("rows");
     QTest::addColumn<int>("cols");
-    QTest::newRow("3, no setting") << 3 << "" << "" << 2 << 2;
-    QTest::newRow("5, no setting") << 5 << "" << "" << 3 << 3;
-    QTest::newRow("3 in 1x4 kept") << 3 << "1" << "4" << 1 << 4;
-    QTest::newRow("3 in 2x1 too small") << 3 << "2" << "1" << 2 << 2;
-    QTest::newRow("1 with zero col") << 1 << "3" << "0" << 1 << 1;
-    QTest::newRow("2 with negative grid") << 2 << "-2" << "-2" << 2 << 2;
+    QTest::newRow("3, no setting") << 3 << ""
+                                   << "" << 2 << 2;
+    QTest::newRow("5, no setting") << 5 << ""
+                                   << "" << 3 << 3;
+    QTest::newRow("3 in 1x4 kept") << 3 << "1"
+                                   << "4" << 1 << 4;
+    QTest::newRow("3 in 2x1 too small") << 3 << "2"
+                                        << "1" << 2 << 2;
+    QTest::newRow("1 with zero col") << 1 << "3"
+                                     << "0" << 1 << 1;
+    QTest::newRow("2 with negative grid") << 2 << "-2"
+                                          << "-2" << 2 << 2;
 }
 
 void TestRecordingRun::gridFromSettings()
