@@ -149,24 +149,25 @@ void TestDeleteFileWorker::retriesOnceASecondUntilTheFileCanGo()
 
     worker = std::async(std::launch::async, [path] { return DeleteFileWorker(path, 1000, &CountingUnlink); });
 
-    // Still trying after 2.3 s: three attempts (0 s, 1 s, 2 s), the file intact.
-    QCOMPARE(worker.wait_for(std::chrono::milliseconds(2300)), std::future_status::timeout);
+    // Still trying after 2.5 s: attempts at about 0, 1 and 2 s, the file intact.
+    QCOMPARE(worker.wait_for(std::chrono::milliseconds(2500)), std::future_status::timeout);
     QVERIFY(PathExists(path));
     const size_t attempts = AttemptCount();
-    QVERIFY2(attempts == 3, qPrintable(QString("attempts: %1").arg(attempts)));
+    QVERIFY2(attempts >= 2 && attempts <= 3, qPrintable(QString("attempts: %1").arg(attempts)));
     {
+        // Once a second: neither a busy loop nor a long pause (a loaded machine may add some delay).
         std::lock_guard<std::mutex> lock(g_attemptsMutex);
         for (size_t i = 1; i < g_attempts.size(); ++i) {
             const auto gap =
                 std::chrono::duration_cast<std::chrono::milliseconds>(g_attempts[i] - g_attempts[i - 1]);
-            QVERIFY2(gap.count() >= 950 && gap.count() < 1500,
+            QVERIFY2(gap.count() >= 990 && gap.count() < 2000,
                      qPrintable(QString("gap %1 ms").arg(gap.count())));
         }
     }
 
     release();
-    // The next attempt, at most a second later, succeeds and the worker ends.
-    QCOMPARE(worker.wait_for(std::chrono::milliseconds(1500)), std::future_status::ready);
+    // The next attempt, about a second later, succeeds and the worker ends.
+    QCOMPARE(worker.wait_for(std::chrono::milliseconds(2500)), std::future_status::ready);
     QCOMPARE(worker.get(), 0);
     QVERIFY(!PathExists(path));
 }
