@@ -12,10 +12,13 @@
 
 namespace {
 
-bool CopyProgram(const QString& to)
+bool CopyProgram(const QString& to, bool withSkin = true)
 {
     const QString from = qEnvironmentVariable("TORVANE_PROGRAM_DIR");
     for (const char* name : {"Torvane", "skin.qss", "readme.html"}) {
+        if (!withSkin && QByteArray(name) == "skin.qss") {
+            continue;
+        }
         if (!QFile::copy(from + "/" + name, to + "/" + name)) {
             return false;
         }
@@ -35,8 +38,10 @@ class TestTorvaneProcess : public QObject
     void signalClosesLikeTheCloseBox_data();
     void signalClosesLikeTheCloseBox();
     void usr1RequestsASnapshotAndKeepsRunning();
+    void signalDuringTheSkinMessageEndsCleanly();
 
   private:
+    bool Start();
     bool StartAndWaitUntilUp();
 
     QTemporaryDir* m_dir = nullptr;
@@ -48,7 +53,8 @@ void TestTorvaneProcess::init()
 {
     m_dir = new QTemporaryDir;
     QVERIFY(QDir(m_dir->path()).mkpath("bin") && QDir(m_dir->path()).mkpath("elsewhere"));
-    QVERIFY(CopyProgram(m_dir->filePath("bin")));
+    const bool withSkin = QByteArray(QTest::currentTestFunction()) != "signalDuringTheSkinMessageEndsCleanly";
+    QVERIFY(CopyProgram(m_dir->filePath("bin"), withSkin));
     m_config = m_dir->filePath("bin/config.ini").toStdString();
     m_process = new QProcess;
 }
@@ -63,7 +69,7 @@ void TestTorvaneProcess::cleanup()
     delete m_dir;
 }
 
-bool TestTorvaneProcess::StartAndWaitUntilUp()
+bool TestTorvaneProcess::Start()
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -72,7 +78,12 @@ bool TestTorvaneProcess::StartAndWaitUntilUp()
     m_process->setWorkingDirectory(m_dir->filePath("elsewhere"));
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process->start(m_dir->filePath("bin/Torvane"), {});
-    if (!m_process->waitForStarted(5000)) {
+    return m_process->waitForStarted(5000);
+}
+
+bool TestTorvaneProcess::StartAndWaitUntilUp()
+{
+    if (!Start()) {
         return false;
     }
     // The window's initialisation writes "topmost" just before it is shown.
@@ -127,6 +138,19 @@ void TestTorvaneProcess::usr1RequestsASnapshotAndKeepsRunning()
 
     QCOMPARE(::kill(static_cast<pid_t>(pid), SIGTERM), 0);
     QVERIFY(m_process->waitForFinished(15000));
+    QCOMPARE(m_process->exitCode(), 0);
+}
+
+void TestTorvaneProcess::signalDuringTheSkinMessageEndsCleanly()
+{
+    // Without skin.qss the start-up stops at the skin message, before any window.
+    QVERIFY(Start());
+    QVERIFY(!m_process->waitForFinished(1500));
+    QVERIFY(!QFile::exists(QString::fromStdString(m_config)));
+
+    QCOMPARE(::kill(static_cast<pid_t>(m_process->processId()), SIGTERM), 0);
+    QVERIFY(m_process->waitForFinished(15000));
+    QCOMPARE(m_process->exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_process->exitCode(), 0);
 }
 
