@@ -1,7 +1,8 @@
 // Renders the main window offscreen into a PNG for the documentation:
-//   QT_QPA_PLATFORM=offscreen torvane_screenshot <out.png>
+//   QT_QPA_PLATFORM=offscreen torvane_screenshot <out.png> [about.png]
 // Settings go to a temporary folder, so no config.ini is left behind.
 #include "app/ProgramPaths.h"
+#include "main/CAboutDlg.h"
 #include "main/CTorvaneDlg.h"
 #include "main/Skin.h"
 
@@ -13,8 +14,8 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <out.png>\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s <out.png> [about.png]\n", argv[0]);
         return 2;
     }
     QString styleSheet;
@@ -32,5 +33,13 @@ int main(int argc, char* argv[])
     dialog.SetStatusText(3, QStringLiteral("视频保存文件夹：/home/user/Torvane/监控录像/"));
     dialog.show();
     app.processEvents();
+    if (argc == 3) {
+        CAboutDlg about(&dialog);
+        about.show();
+        app.processEvents();
+        if (!about.grab().save(QString::fromLocal8Bit(argv[2]), "PNG")) {
+            return 1;
+        }
+    }
     return dialog.grab().save(QString::fromLocal8Bit(argv[1]), "PNG") ? 0 : 1;
 }

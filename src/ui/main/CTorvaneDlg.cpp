@@ -289,7 +289,7 @@ void CTorvaneDlg::SaveGeometryAndStopCapture()
         return;
     }
     while (m_runEnded == 0) {
-        if (!m_captureThread || m_captureThread->isFinished()) {
+        if (!m_captureThread || !m_captureThread->isRunning()) {
             break;
         }
         g_captureState = kCaptureStopRequested;
