@@ -214,7 +214,11 @@ void TestE2eRecording::sigkillLosesAtMostASecond()
     QVERIFY(torvane.waitForFinished(5000));
 
     for (const QString& video : FilesIn(folder, "*.avi")) {
-        const auto frames = StampedFrames(video.toStdString());
+        auto frames = StampedFrames(video.toStdString());
+        // The file may end inside a chunk: a picture decoded from that cut
+        // packet may repeat the previous stamp, and is not counted.
+        if (frames.size() > 1 && frames.back().number <= frames[frames.size() - 2].number)
+            frames.pop_back();
         QVERIFY2(frames.size() > 50, qPrintable(video));
         const int64_t lostMs = killMs - frames.back().timeMs;
         qInfo("%s: last decodable frame %lld ms before the kill", qPrintable(QFileInfo(video).fileName()),

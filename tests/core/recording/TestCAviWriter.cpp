@@ -186,7 +186,11 @@ void TestCAviWriter::killedWriterLeavesFlushedFrames()
     const std::string copy = dir.file("crashed.avi");
     QVERIFY(QFile::copy(QString::fromStdString(path), QString::fromStdString(copy)));
 
-    const auto frames = DecodeFrames(copy);
+    auto frames = DecodeFrames(copy);
+    // The file may end inside a chunk; the picture decoded from that cut
+    // packet is damaged and is not counted.
+    if (frames.size() > 1 && StampOf(frames.back().image) != int64_t(frames.size() - 1))
+        frames.pop_back();
     QVERIFY2(!frames.empty(), "nothing reached the file");
     const int64_t lastStamp = StampOf(frames.back().image);
     // Frames written in the last second may still sit in the buffer, no more.
