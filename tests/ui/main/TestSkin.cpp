@@ -37,7 +37,17 @@ void TestSkin::missingOrEmptySkinShowsTheMessageOnce()
         std::ofstream(dir.file("skin.qss")) << "  \n";
     }
     ModalDriver driver;
-    driver.AnswerMessage(QMessageBox::Ok);
+    QString caption;
+    driver.Expect([&caption, &driver](QWidget* modal) {
+        caption = modal->windowTitle();
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box) {
+            modal->close();
+            return;
+        }
+        driver.messages.push_back({box->text(), box->icon()});
+        box->button(QMessageBox::Ok)->click();
+    });
     QVERIFY(!ApplySkin(dir.path()));
     QVERIFY(driver.AllAnswered());
     QVERIFY2(driver.unexpected.isEmpty(), qPrintable(driver.unexpected.join(", ")));
@@ -46,6 +56,9 @@ void TestSkin::missingOrEmptySkinShowsTheMessageOnce()
              QStringLiteral(
                  "初始化皮肤库失败，可能是杀软误报所致，\n您可以暂时关闭杀软防护或者让杀软放行本软件！\n"
                  "然后重新启动本软件进行尝试，如有问题可以联系作者！"));
+    QCOMPARE(driver.messages[0].icon, QMessageBox::NoIcon);
+    // The caption is the executable's name: Qt's default application name.
+    QCOMPARE(caption, QStringLiteral("TestSkin"));
     QCOMPARE(qApp->styleSheet(), QString());
 }
 
