@@ -196,6 +196,16 @@ bool CAviWriter::EncodeAndWrite()
     }
 }
 
+void CAviWriter::Flush()
+{
+    if (!m_impl)
+        return;
+    avio_flush(m_impl->format->pb);
+    m_lastFlush = Clock::now();
+    if (m_impl->format->pb->error < 0)
+        Fail();
+}
+
 bool CAviWriter::Close()
 {
     if (!m_impl)

@@ -58,6 +58,10 @@ class CAviWriter
     // resources freed) and returns Failed; later calls return Failed too.
     WriteResult WriteFrame(const cv::Mat& frame, Clock::time_point captureTime);
 
+    // Hands what the muxer holds to the OS now (the camera has stopped
+    // delivering, so no later write would do it).
+    void Flush();
+
     // Drains the encoder, writes the trailer and index, closes the file. True
     // when the file is complete. Safe in any state.
     bool Close();

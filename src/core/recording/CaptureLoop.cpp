@@ -71,6 +71,8 @@ int CaptureThreadProc(ICaptureHost& host)
             cv::Mat* grabbed = slot.camera->GrabFrame();
             if (!grabbed) {
                 slot.active = 0; // dropped for the rest of the run
+                if (slot.writer)
+                    slot.writer->Flush(); // its last frames reach the disk now, not at the stop
                 continue;
             }
             const auto captureTime = slot.camera->LastFrameTime();

@@ -2,11 +2,13 @@
 
 #include "RecordingChecks.h"
 #include "TempDir.h"
+#include "VideoProbe.h"
 #include "app/IniFile.h"
 #include "app/ProgramPaths.h"
 #include "app/RunState.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTest>
 
 #include <opencv2/imgcodecs.hpp>
@@ -198,7 +200,11 @@ void TestCaptureLoop::lostCameraIsDroppedOthersGoOn()
     const int before = m_host.Previews(1);
     QTRY_VERIFY_WITH_TIMEOUT(m_host.Previews(1) >= before + 15, 10000);
     QCOMPARE(m_host.Previews(0), 8);
+    // What a crash would leave now: the dropped camera's frames are on disk.
+    const std::string copy = m_dir->file("crashed.avi");
+    QVERIFY(QFile::copy(QString::fromStdString(g_cameraSlots[0].fileName), QString::fromStdString(copy)));
     StopThread();
+    QCOMPARE(int64_t(DecodeFrames(copy).size()), g_cameraSlots[0].writer->FramesWritten());
     QCOMPARE(g_cameraSlots[0].active, 0);
     QCOMPARE(g_cameraSlots[1].active, 1);
     // Its file ends at its last frames (a 30 fps source loses some to pacing).
