@@ -168,14 +168,11 @@ void Reference(const std::string& rawPath, const std::string& folder)
     const double oursCpu = CpuSeconds(RUSAGE_SELF) - cpuBefore;
 
     const std::string theirs = folder + "reference_ffmpeg.avi";
-    const std::string command =
-        "ffmpeg -nostdin -v error -y -f rawvideo -pix_fmt bgr24 -s 320x240 -r 25 -i '" + rawPath +
-        "' -c:v mpeg4 -vtag XVID -q:v 4 -g 50 -bf 0 -threads 1 '" + theirs + "'";
     cpuBefore = CpuSeconds(RUSAGE_CHILDREN);
-    const int rc = std::system(command.c_str());
+    const bool encoded = EncodeReferenceAvi(rawPath, theirs, CAviWriter::kQuantiser, CAviWriter::kGopFrames);
     const double theirCpu = CpuSeconds(RUSAGE_CHILDREN) - cpuBefore;
-    if (rc != 0) {
-        std::printf("reference: ffmpeg failed (%d)\n", rc);
+    if (!encoded) {
+        std::printf("reference: ffmpeg failed\n");
         return;
     }
     std::printf(

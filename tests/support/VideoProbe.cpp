@@ -89,6 +89,39 @@ bool DecodesCleanly(const std::string& path, std::string* errors)
     return ran && err.trimmed().isEmpty();
 }
 
+bool EncodeReferenceAvi(const std::string& rawBgr, const std::string& outPath, int quantiser, int gopFrames)
+{
+    QByteArray out, err;
+    const QStringList args{"-nostdin",
+                           "-v",
+                           "error",
+                           "-y",
+                           "-f",
+                           "rawvideo",
+                           "-pix_fmt",
+                           "bgr24",
+                           "-s",
+                           "320x240",
+                           "-r",
+                           "25",
+                           "-i",
+                           QString::fromStdString(rawBgr),
+                           "-c:v",
+                           "mpeg4",
+                           "-vtag",
+                           "XVID",
+                           "-q:v",
+                           QString::number(quantiser),
+                           "-g",
+                           QString::number(gopFrames),
+                           "-bf",
+                           "0",
+                           "-threads",
+                           "1",
+                           QString::fromStdString(outPath)};
+    return RunTool("ffmpeg", args, out, &err);
+}
+
 std::vector<DecodedFrame> DecodeFrames(const std::string& path)
 {
     std::vector<DecodedFrame> frames;
