@@ -1,5 +1,7 @@
 #include "FakeV4l2Io.h"
 
+#include <cstdlib>
+
 #include <linux/videodev2.h>
 
 #include <algorithm>
@@ -8,6 +10,9 @@
 FakeV4l2Io::FakeV4l2Io(std::vector<FakeV4l2Node> nodes) : m_nodes(std::move(nodes))
 {
     SetV4l2Io(this);
+    // The suite hides the machine's cameras with TORVANE_NO_V4L2; with the fake
+    // in place there are none to hide, and its canned nodes must be listed.
+    unsetenv("TORVANE_NO_V4L2");
 }
 
 FakeV4l2Io::~FakeV4l2Io()

@@ -51,6 +51,12 @@ void DrawTimeLabel(cv::Mat& frame, const std::string& text)
                 cv::Scalar(0, 0, 255), 1, cv::LINE_8);
 }
 
+void BeginCaptureRun()
+{
+    // Commands stored while no run was active are forgotten here.
+    g_captureState.store(kCaptureRunning);
+}
+
 int CaptureThreadProc(ICaptureHost& host)
 {
     for (CameraSlot& slot : g_cameraSlots)
@@ -58,7 +64,8 @@ int CaptureThreadProc(ICaptureHost& host)
 
     const bool drawLabel = IniGetInt(g_configPath, "main", "tmlabel", 1) == 1;
     const std::string folder = host.RecordFolder();
-    g_captureState.store(kCaptureRunning);
+    // The run flag was set to running before this thread started (BeginCaptureRun):
+    // a stop given while the cameras were still opening is kept and ends the run here.
 
     while (g_captureState.load() != kCaptureStopRequested) {
         const time_t passTime = time(nullptr);

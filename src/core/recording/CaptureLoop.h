@@ -51,6 +51,11 @@ std::string SnapshotFileName(const std::string& folder, time_t when, int deviceI
 // Burns the run's time label into a frame.
 void DrawTimeLabel(cv::Mat& frame, const std::string& text);
 
+// Marks the run as running. Called on the GUI thread just before the capture
+// thread starts, so that a stop given at any moment after the start (also while
+// the cameras are still opening) is never overwritten.
+void BeginCaptureRun();
+
 // Body of the capture thread: opens the cameras of g_cameraSlots, then makes
 // passes until g_captureState is 0, then calls host.RecordingEnded(). Returns 0.
 int CaptureThreadProc(ICaptureHost& host);

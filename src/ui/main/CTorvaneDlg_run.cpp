@@ -38,6 +38,29 @@ std::string FormatRunTime(time_t when)
     return text;
 }
 
+std::string RunFileName(const std::string& folder, time_t runStart, int device)
+{
+    return folder + FormatRunTime(runStart) + "#" + std::to_string(device + 1) + ".avi";
+}
+
+// Two runs started within one second would get the same file names, and the
+// second would overwrite the recordings of the first. The run then takes the
+// next second whose names are all free.
+time_t FreeRunTime(const std::string& folder, const std::vector<int>& devices, time_t now)
+{
+    constexpr int kMaxStepsSec = 3600;
+    for (int step = 0; step < kMaxStepsSec; ++step) {
+        const time_t candidate = now + step;
+        const bool taken = std::any_of(devices.begin(), devices.end(), [&](int device) {
+            return PathExists(RunFileName(folder, candidate, device));
+        });
+        if (!taken) {
+            return candidate;
+        }
+    }
+    return now;
+}
+
 } // namespace
 
 void CTorvaneDlg::OnStartRecording()
@@ -48,11 +71,11 @@ void CTorvaneDlg::OnStartRecording()
     }
 
     m_recordFolder = ReadSaveFolder(g_configPath);
-    const time_t runStart = time(nullptr);
     const int n = static_cast<int>(selectDlg.m_selected.size());
     if (n < 1) {
         return;
     }
+    const time_t runStart = FreeRunTime(m_recordFolder, selectDlg.m_selected, time(nullptr));
 
     // Grid: the stored one when it holds every camera, else the smallest square.
     // A zero or negative setting counts as unset.
@@ -76,7 +99,6 @@ void CTorvaneDlg::OnStartRecording()
 
     g_previewCells.assign(n, nullptr);
     g_cameraSlots.clear();
-    const std::string runTime = FormatRunTime(runStart);
     for (int i = 0; i < n; ++i) {
         const int device = selectDlg.m_selected[i];
         CameraSlot slot;
@@ -90,7 +112,7 @@ void CTorvaneDlg::OnStartRecording()
         g_previewCells[i] = cell;
         slot.cellWindow = cell;
 
-        slot.fileName = m_recordFolder + runTime + "#" + std::to_string(device + 1) + ".avi";
+        slot.fileName = RunFileName(m_recordFolder, runStart, device);
         slot.writer = std::make_unique<CAviWriter>();
         if (!slot.writer->Open(slot.fileName)) {
             slot.writer.reset(); // previews and snapshots go on; nothing is recorded
@@ -108,6 +130,7 @@ void CTorvaneDlg::OnStartRecording()
     SetTimer1(1000);
     auto* thread = new CCaptureThread(this, m_recordFolder);
     m_captureThread = thread;
+    BeginCaptureRun();
     thread->start();
 }
 

@@ -48,6 +48,13 @@ class FakeHost : public ICaptureHost
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_previews[device];
     }
+    void Reset()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_previews.clear();
+        m_last.clear();
+        endedCalls = 0;
+    }
     cv::Mat Last(int device)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -74,6 +81,7 @@ class TestCaptureLoop : public QObject
     void labelSwitch_data();
     void labelSwitch();
     void lostCameraIsDroppedOthersGoOn();
+    void stopWhileCamerasOpenEndsTheRun();
 
   private:
     void StartSlots(const std::vector<int>& devices, bool withWriters);
@@ -97,7 +105,7 @@ void TestCaptureLoop::init()
     g_programDir = m_dir->path();
     g_configPath = m_dir->file("config.ini");
     m_host.folder = m_dir->path();
-    m_host.endedCalls = 0;
+    m_host.Reset();
 }
 
 void TestCaptureLoop::cleanup()
@@ -124,9 +132,10 @@ void TestCaptureLoop::StartSlots(const std::vector<int>& devices, bool withWrite
 
 void TestCaptureLoop::StartThread()
 {
-    g_captureState = kCaptureStopRequested;
+    g_captureState = kCaptureSnapshotRequested; // left over from before the run
+    BeginCaptureRun();
+    QCOMPARE(g_captureState.load(), int(kCaptureRunning));
     m_thread = std::thread([this] { CaptureThreadProc(m_host); });
-    QTRY_COMPARE(g_captureState.load(), int(kCaptureRunning));
 }
 
 void TestCaptureLoop::StopThread()
@@ -211,6 +220,19 @@ void TestCaptureLoop::lostCameraIsDroppedOthersGoOn()
     QVERIFY(g_cameraSlots[0].writer->FramesWritten() >= 1);
     QVERIFY(g_cameraSlots[0].writer->FramesWritten() <= 8);
     QCOMPARE(m_host.endedCalls.load(), 1);
+}
+
+
+void TestCaptureLoop::stopWhileCamerasOpenEndsTheRun()
+{
+    StartSlots({1, 2}, true);
+    BeginCaptureRun();
+    g_captureState = kCaptureStopRequested; // the user stops before the first pass
+    m_thread = std::thread([this] { CaptureThreadProc(m_host); });
+    QTRY_COMPARE(m_host.endedCalls.load(), 1);
+    m_thread.join();
+    QCOMPARE(g_captureState.load(), int(kCaptureStopRequested));
+    QCOMPARE(m_host.Previews(1) + m_host.Previews(2), 0);
 }
 
 QTEST_GUILESS_MAIN(TestCaptureLoop)

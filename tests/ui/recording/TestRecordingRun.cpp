@@ -28,6 +28,7 @@ class TestRecordingRun : public QObject
     void init();
     void cleanup();
     void startRecordStop();
+    void runNeverOverwritesAnEarlierRecording();
     void gridFromSettings_data();
     void gridFromSettings();
 
@@ -65,9 +66,8 @@ void TestRecordingRun::cleanup()
 
 void TestRecordingRun::Stop()
 {
-    // The thread stores "running" once its cameras are open; a stop stored
-    // before that is overwritten, as the stop command is.
-    QTRY_COMPARE(g_captureState.load(), int(kCaptureRunning));
+    // A run is marked running from its start, so the stop command is never lost.
+    QCOMPARE(g_captureState.load(), int(kCaptureRunning));
     g_captureState = kCaptureStopRequested;
     QTRY_COMPARE(m_dlg->m_runEnded, 1);
 }
@@ -124,6 +124,44 @@ void TestRecordingRun::startRecordStop()
         QVERIFY(info.durationSec > 0.3);
         QVERIFY(DecodesCleanly(file));
     }
+}
+
+void TestRecordingRun::runNeverOverwritesAnEarlierRecording()
+{
+    // Recordings of a run started (and stopped) moments ago carry this second's
+    // name, and the next one's: a new run must not reuse and truncate them.
+    setenv("TORVANE_SOURCES", "pattern;pattern", 1);
+    const std::string folder = ReadSaveFolder(g_configPath);
+    std::vector<std::string> earlier;
+    const time_t now = time(nullptr);
+    for (time_t t = now; t <= now + 2; ++t) {
+        char stamp[32];
+        struct tm local;
+        localtime_r(&t, &local);
+        strftime(stamp, sizeof stamp, "[%Y%m%d%H%M%S]", &local);
+        for (int device = 1; device <= 2; ++device) {
+            earlier.push_back(folder + stamp + "#" + std::to_string(device) + ".avi");
+            QFile file(QString::fromStdString(earlier.back()));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("earlier recording");
+        }
+    }
+
+    m_dlg->OnStartRecording();
+    QCOMPARE(g_cameraSlots.size(), size_t(2));
+    const std::string first = g_cameraSlots[0].fileName;
+    const std::string second = g_cameraSlots[1].fileName;
+    QTRY_VERIFY(qobject_cast<CPreviewCell*>(g_previewCells[0])->HasFrame());
+    QTest::qWait(300);
+    Stop();
+
+    for (const std::string& file : earlier) {
+        QVERIFY2(file != first && file != second, file.c_str());
+        QCOMPARE(QFileInfo(QString::fromStdString(file)).size(), qint64(17));
+    }
+    // Both cameras of the new run share one start time.
+    QCOMPARE(first.substr(0, first.size() - 6), second.substr(0, second.size() - 6));
+    QVERIFY(DecodesCleanly(first));
 }
 
 void TestRecordingRun::gridFromSettings_data()
