@@ -7,6 +7,7 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <thread>
@@ -43,6 +44,26 @@ std::string SnapshotFileName(const std::string& folder, time_t when, int deviceI
 {
     return folder + "[" + FormatLocalTime(when, "%Y%m%d%H%M%S") + "]#" + std::to_string(deviceIndex + 1) +
            ".jpg";
+}
+
+std::string RecordingFileName(const std::string& folder, time_t runStart, int deviceIndex)
+{
+    return folder + "[" + FormatLocalTime(runStart, "%Y%m%d%H%M%S") + "]#" + std::to_string(deviceIndex + 1) +
+           ".avi";
+}
+
+time_t FreeRunStartTime(const std::string& folder, const std::vector<int>& devices, time_t now)
+{
+    constexpr int kMaxStepsSec = 3600;
+    for (int step = 0; step < kMaxStepsSec; ++step) {
+        const time_t candidate = now + step;
+        const bool taken = std::any_of(devices.begin(), devices.end(), [&](int device) {
+            return PathExists(RecordingFileName(folder, candidate, device));
+        });
+        if (!taken)
+            return candidate;
+    }
+    return now;
 }
 
 void DrawTimeLabel(cv::Mat& frame, const std::string& text)

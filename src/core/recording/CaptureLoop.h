@@ -47,6 +47,12 @@ constexpr int kPassPauseMs = 20;
 // Time label and snapshot name formats.
 std::string FormatLabelTime(time_t when); // "%Y-%m-%d %H:%M:%S"
 std::string SnapshotFileName(const std::string& folder, time_t when, int deviceIndex);
+// "<folder>[%Y%m%d%H%M%S]#<deviceIndex + 1>.avi" with the run's start time.
+std::string RecordingFileName(const std::string& folder, time_t runStart, int deviceIndex);
+// Two runs started within one second would get the same file names, and the
+// second would overwrite the recordings of the first: the run takes the first
+// second from now on whose names are all free.
+time_t FreeRunStartTime(const std::string& folder, const std::vector<int>& devices, time_t now);
 
 // Burns the run's time label into a frame.
 void DrawTimeLabel(cv::Mat& frame, const std::string& text);

@@ -29,38 +29,6 @@ namespace {
 
 const char* const kMain = "main";
 
-std::string FormatRunTime(time_t when)
-{
-    struct tm local;
-    localtime_r(&when, &local);
-    char text[32];
-    strftime(text, sizeof text, "[%Y%m%d%H%M%S]", &local);
-    return text;
-}
-
-std::string RunFileName(const std::string& folder, time_t runStart, int device)
-{
-    return folder + FormatRunTime(runStart) + "#" + std::to_string(device + 1) + ".avi";
-}
-
-// Two runs started within one second would get the same file names, and the
-// second would overwrite the recordings of the first. The run then takes the
-// next second whose names are all free.
-time_t FreeRunTime(const std::string& folder, const std::vector<int>& devices, time_t now)
-{
-    constexpr int kMaxStepsSec = 3600;
-    for (int step = 0; step < kMaxStepsSec; ++step) {
-        const time_t candidate = now + step;
-        const bool taken = std::any_of(devices.begin(), devices.end(), [&](int device) {
-            return PathExists(RunFileName(folder, candidate, device));
-        });
-        if (!taken) {
-            return candidate;
-        }
-    }
-    return now;
-}
-
 } // namespace
 
 void CTorvaneDlg::OnStartRecording()
@@ -75,7 +43,7 @@ void CTorvaneDlg::OnStartRecording()
     if (n < 1) {
         return;
     }
-    const time_t runStart = FreeRunTime(m_recordFolder, selectDlg.m_selected, time(nullptr));
+    const time_t runStart = FreeRunStartTime(m_recordFolder, selectDlg.m_selected, time(nullptr));
 
     // Grid: the stored one when it holds every camera, else the smallest square.
     // A zero or negative setting counts as unset.
@@ -112,7 +80,7 @@ void CTorvaneDlg::OnStartRecording()
         g_previewCells[i] = cell;
         slot.cellWindow = cell;
 
-        slot.fileName = RunFileName(m_recordFolder, runStart, device);
+        slot.fileName = RecordingFileName(m_recordFolder, runStart, device);
         slot.writer = std::make_unique<CAviWriter>();
         if (!slot.writer->Open(slot.fileName)) {
             slot.writer.reset(); // previews and snapshots go on; nothing is recorded
