@@ -111,6 +111,7 @@ int RunCameras(int cameras, int seconds, const std::string& folder, const std::s
 
     const double cpuBefore = CpuSeconds(RUSAGE_SELF);
     const auto wallBefore = steady_clock::now();
+    BeginCaptureRun();
     std::thread loop([&host] { CaptureThreadProc(host); });
     const auto until = wallBefore + std::chrono::seconds(seconds);
     std::this_thread::sleep_until(until);
