@@ -89,37 +89,24 @@ bool DecodesCleanly(const std::string& path, std::string* errors)
     return ran && err.trimmed().isEmpty();
 }
 
+bool EncodeXvidAvi(const std::string& rawBgr, const std::string& outPath,
+                   const std::vector<std::string>& encoderOptions)
+{
+    QStringList args{"-nostdin", "-v",    "error",   "-y",  "-f", "rawvideo", "-pix_fmt",
+                     "bgr24",    "-s",    "320x240", "-r",  "25", "-i",       QString::fromStdString(rawBgr),
+                     "-c:v",     "mpeg4", "-vtag",   "XVID"};
+    for (const std::string& option : encoderOptions)
+        args << QString::fromStdString(option);
+    args << QString::fromStdString(outPath);
+    QByteArray out, err;
+    return RunTool("ffmpeg", args, out, &err);
+}
+
 bool EncodeReferenceAvi(const std::string& rawBgr, const std::string& outPath, int quantiser, int gopFrames)
 {
-    QByteArray out, err;
-    const QStringList args{"-nostdin",
-                           "-v",
-                           "error",
-                           "-y",
-                           "-f",
-                           "rawvideo",
-                           "-pix_fmt",
-                           "bgr24",
-                           "-s",
-                           "320x240",
-                           "-r",
-                           "25",
-                           "-i",
-                           QString::fromStdString(rawBgr),
-                           "-c:v",
-                           "mpeg4",
-                           "-vtag",
-                           "XVID",
-                           "-q:v",
-                           QString::number(quantiser),
-                           "-g",
-                           QString::number(gopFrames),
-                           "-bf",
-                           "0",
-                           "-threads",
-                           "1",
-                           QString::fromStdString(outPath)};
-    return RunTool("ffmpeg", args, out, &err);
+    return EncodeXvidAvi(
+        rawBgr, outPath,
+        {"-q:v", std::to_string(quantiser), "-g", std::to_string(gopFrames), "-bf", "0", "-threads", "1"});
 }
 
 std::vector<DecodedFrame> DecodeFrames(const std::string& path)

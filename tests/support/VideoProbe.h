@@ -27,8 +27,12 @@ std::vector<double> FrameTimes(const std::string& path);
 // True when ffmpeg decodes the whole file without a single error message.
 bool DecodesCleanly(const std::string& path, std::string* errors = nullptr);
 
-// Encodes raw 320x240 BGR frames (25 fps) with the ffmpeg tool the way the
-// recorder does: MPEG-4 Part 2 tagged XVID, fixed quantiser, no B-frames, one
+// Encodes raw 320x240 BGR frames (25 fps) with the ffmpeg tool into an MPEG-4
+// Part 2 AVI tagged XVID; encoderOptions pick the rate control and GOP.
+bool EncodeXvidAvi(const std::string& rawBgr, const std::string& outPath,
+                   const std::vector<std::string>& encoderOptions);
+
+// The same the way the recorder encodes: fixed quantiser, no B-frames, one
 // thread. The reference for the recorder's own encoder.
 bool EncodeReferenceAvi(const std::string& rawBgr, const std::string& outPath, int quantiser, int gopFrames);
 

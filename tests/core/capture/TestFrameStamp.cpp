@@ -1,9 +1,9 @@
 #include "FrameStampDecoder.h"
 #include "TempDir.h"
+#include "VideoProbe.h"
 #include "capture/FrameStamp.h"
 #include "capture/PatternSource.h"
 
-#include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -41,7 +41,7 @@ class TestFrameStamp : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void roundTrips_data();
     void roundTrips();
     void rejectsWhatIsNotAStamp();
@@ -130,31 +130,7 @@ void TestFrameStamp::survivesMpeg4AtAModerateBitrate()
             raw.write(reinterpret_cast<const char*>(frame.data),
                       std::streamsize(frame.total() * frame.elemSize()));
     }
-    QProcess encoder;
-    encoder.start(ffmpeg, {"-v",
-                           "error",
-                           "-y",
-                           "-f",
-                           "rawvideo",
-                           "-pix_fmt",
-                           "bgr24",
-                           "-s",
-                           "320x240",
-                           "-r",
-                           "25",
-                           "-i",
-                           QString::fromStdString(dir.file("frames.bgr")),
-                           "-c:v",
-                           "mpeg4",
-                           "-vtag",
-                           "XVID",
-                           "-b:v",
-                           "200k",
-                           "-g",
-                           "25",
-                           QString::fromStdString(dir.file("out.avi"))});
-    QVERIFY(encoder.waitForFinished(30000));
-    QCOMPARE(encoder.exitCode(), 0);
+    QVERIFY(EncodeXvidAvi(dir.file("frames.bgr"), dir.file("out.avi"), {"-b:v", "200k", "-g", "25"}));
 
     cv::VideoCapture reader(dir.file("out.avi"), cv::CAP_FFMPEG);
     QVERIFY(reader.isOpened());
