@@ -4,7 +4,6 @@
 #include "app/ProgramPaths.h"
 #include "app/RunState.h"
 #include "capture/CSelectDevDlg.h"
-#include "layout/AnchorMath.h"
 #include "main/CPreviewDlg.h"
 #include "main/CToolBarDlg.h"
 #include "main/PreviewCells.h"
@@ -15,7 +14,6 @@
 #include "recording/DiskSpace.h"
 #include "recording/VideoIndex.h"
 
-#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <mutex>
@@ -61,10 +59,6 @@ void CTorvaneDlg::OnStartRecording()
     std::unique_lock<std::mutex> indexLock(m_recordingsIndex.Mutex());
     OpenVideoIndex(m_recordingsIndex);
 
-    // At least one pixel, as when the panel is resized (ArrangePreviewCells).
-    g_cellWidth = std::max(1, PreviewCellExtent(m_preview->width(), cols));
-    g_cellHeight = std::max(1, PreviewCellExtent(m_preview->height(), rows));
-
     g_previewCells.assign(n, nullptr);
     g_cameraSlots.clear();
     for (int i = 0; i < n; ++i) {
@@ -74,9 +68,6 @@ void CTorvaneDlg::OnStartRecording()
         slot.windowName = "Camera #" + std::to_string(device + 1);
 
         auto* cell = new CPreviewCell(QString::fromStdString(slot.windowName), m_preview);
-        const AnchorRect r = PreviewCellRect(i, cols, g_cellWidth, g_cellHeight);
-        cell->setGeometry(r.left, r.top, r.width(), r.height());
-        cell->show();
         g_previewCells[i] = cell;
         slot.cellWindow = cell;
 
@@ -87,6 +78,11 @@ void CTorvaneDlg::OnStartRecording()
         }
         AddToVideoIndex(m_recordingsIndex, slot.fileName);
         g_cameraSlots.push_back(std::move(slot));
+    }
+    // Cell size and places: the same rule as after every resize.
+    ArrangePreviewCells();
+    for (QWidget* cell : g_previewCells) {
+        cell->show();
     }
 
     m_runEnded = 0;
